@@ -1,0 +1,11 @@
+#!/usr/bin/env bash
+# Installs what is missing, builds Velmora with warnings as errors, checks the formatting and
+# runs the whole test suite.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+scripts/deps.sh
+git ls-files -- 'src/*.cpp' 'src/*.h' 'tests/*.cpp' 'tests/*.h' 'bench/*.cpp' 'bench/*.h' \
+    | xargs -r clang-format --dry-run --Werror
+cmake -S . -B build-test -DCMAKE_BUILD_TYPE=RelWithDebInfo -DVELMORA_WERROR=ON
+cmake --build build-test -j"$(nproc)"
+ctest --test-dir build-test --output-on-failure

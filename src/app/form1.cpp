@@ -1,0 +1,237 @@
+#include "form1.h"
+
+#include "assist/wordlists.h"
+#include "documents/files.h"
+#include "platform/commondialog.h"
+#include "platform/keysender.h"
+#include "platform/messagebox.h"
+
+#include <QColor>
+#include <QFile>
+#include <QFont>
+
+namespace {
+const QString Title = QStringLiteral("Velmora");
+const QString SavePrompt = QStringLiteral("The file have been changed,save it?");
+} // namespace
+
+Form1::Form1(const Services &services, QObject *parent)
+    : QObject(parent)
+    , WebBrowser1(window.innerArea(), services.browser)
+    , Frame1(window.innerArea())
+    , Label1(Frame1.widget(), QStringLiteral("Content:"))
+    , Text2(Frame1.widget())
+    , Label2(Frame1.widget(), QStringLiteral("Replace:"))
+    , Text3(Frame1.widget())
+    , Check1(Frame1.widget(), QStringLiteral("Whole word only"))
+    , Command1(window.innerArea(), QStringLiteral("Find (next)"))
+    , Command2(window.innerArea(), QStringLiteral("Replace"))
+    , Command3(window.innerArea(), QStringLiteral("Close(F3)"))
+    , Command4(window.innerArea(), QStringLiteral("Rp all"))
+    , Text1(window.innerArea())
+    , List1(window.innerArea())
+    , List2(window.innerArea())
+    , CommonDialog1(services.commonDialog)
+    , messageBox(services.messageBox)
+    , keySender(services.keySender)
+{
+    const QFont windowFont = Fonts::designed(QStringLiteral("Tahoma"), 9, false);
+    window.setFont(windowFont);
+    window.setCaption(Title);
+    window.setIcon(QStringLiteral(":/icons/velmora.png"));
+    buildMenus();
+    window.setInnerSize(9690, 7455);
+
+    WebBrowser1.Move(0, 0, 9975, 2895);
+    Text1.Move(0, 3720, 8535, 3735);
+    Fonts::apply(Text1, Fonts::designed(QStringLiteral("Fixedsys"), 12, true));
+    List1.Move(840, 4920, 2055, 1080);
+    List1.setBackColor(QColor(255, 255, 192));
+    List2.Move(3240, 4920, 2175, 1080);
+    List2.setBackColor(QColor(192, 255, 192));
+    Frame1.Move(1320, 2880, 7215, 975);
+    Label1.Move(120, 240, 975, 255);
+    Text2.Move(840, 240, 2655, 315);
+    Label2.Move(3720, 240, 1095, 255);
+    Text3.Move(4440, 240, 2655, 315);
+    Check1.Move(840, 600, 1575, 255);
+    Fonts::apply(Check1, Fonts::designed(QStringLiteral("Tahoma"), 7.5, false));
+    Command1.Move(3600, 2880, 1095, 360);
+    Command2.Move(7200, 2880, 1095, 360);
+    Command3.Move(4800, 3480, 975, 360);
+    Command4.Move(7200, 3480, 975, 360);
+
+    Text1.onChange([this] { Text1_Change(); });
+    window.onResize([this] { Form_Resize(); });
+    window.onClose([this](bool &cancel) { Form_Unload(cancel); });
+}
+
+Form1::~Form1() = default;
+
+void Form1::buildMenus()
+{
+    const auto item = [this](QMenu *menu, const char *caption, const QKeySequence &shortcut,
+                             void (Form1::*handler)()) {
+        window.addItem(menu, QString::fromUtf8(caption), shortcut, [this, handler] {
+            if (!m_ended)
+                (this->*handler)();
+        });
+    };
+
+    QMenu *file = window.addMenu(QStringLiteral("&File"));
+    item(file, "New", QKeySequence(Qt::CTRL | Qt::Key_N), &Form1::new_Click);
+    item(file, "Open...", QKeySequence(Qt::CTRL | Qt::Key_O), &Form1::open_Click);
+    item(file, "Save", QKeySequence(Qt::CTRL | Qt::Key_S), &Form1::save_Click);
+    item(file, "Save as...", QKeySequence(), &Form1::saveas_Click);
+    window.addSeparator(file);
+    item(file, "Exit", QKeySequence(), &Form1::exit_Click);
+
+    QMenu *edit = window.addMenu(QStringLiteral("&Edit"));
+    item(edit, "Find or Replace", QKeySequence(Qt::Key_F3), &Form1::search_Click);
+    item(edit, "Font...", QKeySequence(), &Form1::font_Click);
+
+    QMenu *insert = window.addMenu(QStringLiteral("&Insert"));
+    item(insert, "<table...", QKeySequence(Qt::CTRL | Qt::Key_T), &Form1::htmltable_Click);
+    item(insert, "<p...", QKeySequence(Qt::CTRL | Qt::Key_P), &Form1::htmlp_Click);
+    item(insert, "<font...", QKeySequence(Qt::CTRL | Qt::Key_F), &Form1::htmlfont_Click);
+    item(insert, "<a href...", QKeySequence(Qt::Key_F5), &Form1::htmla_Click);
+    item(insert, "<br>", QKeySequence(Qt::CTRL | Qt::Key_B), &Form1::htmlbr_Click);
+    item(insert, "<img...", QKeySequence(Qt::CTRL | Qt::Key_I), &Form1::htmlimg_Click);
+    item(insert, "<script...", QKeySequence(), &Form1::htmlscript_Click);
+    item(insert, "<html...", QKeySequence(Qt::CTRL | Qt::Key_H), &Form1::html_Click);
+    item(insert, "<>...Other", QKeySequence(Qt::Key_F6), &Form1::htmlother_Click);
+    item(insert, "nbsp", QKeySequence(Qt::CTRL | Qt::Key_Z), &Form1::nbsp_Click);
+    window.addSeparator(insert);
+    item(insert, "Insert Help", QKeySequence(Qt::CTRL | Qt::Key_F1), &Form1::inserthelp_Click);
+
+    QMenu *about = window.addMenu(QStringLiteral("&About"));
+    item(about, "About VLM", QKeySequence(), &Form1::aboutvlm_Click);
+}
+
+void Form1::Form_Load()
+{
+    WordLists::fill(List1, WordLists::Words);
+    WordLists::fill(List2, WordLists::Attributes);
+    assist.Completed = false;
+    WebBrowser1.Navigate(QStringLiteral("about:blank"));
+    window.Show();
+    Frame1.setEnabled(false);
+    Frame1.setTop(-Frame1.Height());
+    Command1.setVisible(false);
+    Command2.setVisible(false);
+    Command3.setVisible(false);
+    Command4.setVisible(false);
+    WebBrowser1.setHeight(20);
+    Text1.setHeight(window.ScaleHeight() / 2);
+    WebBrowser1.GoHome();
+}
+
+void Form1::new_Click()
+{
+    if (page.filenum < 32767) // it only counts; at its largest it stays there
+        ++page.filenum;
+    open_Click();
+}
+
+void Form1::open_Click() {}
+
+void Form1::save_Click() {}
+
+void Form1::saveas_Click() {}
+
+void Form1::exit_Click()
+{
+    if (page.ischanged == 1) {
+        switch (messageBox.MsgBox(SavePrompt, 35, QStringLiteral("Warning"))) {
+        case MessageBox::Yes:
+            if (!page.editingfile.isEmpty())
+                save_Click();
+            else
+                saveas_Click();
+            break;
+        case MessageBox::No:
+            break;
+        default:
+            return;
+        }
+    }
+    deletePreviewFile();
+    endProgram();
+}
+
+void Form1::Form_Unload(bool &cancel)
+{
+    if (m_ended)
+        return;
+    if (page.ischanged == 1) {
+        switch (messageBox.MsgBox(SavePrompt, 35, QStringLiteral("Warning"))) {
+        case MessageBox::Yes:
+            if (!page.editingfile.isEmpty())
+                save_Click();
+            else
+                saveas_Click();
+            break;
+        case MessageBox::No:
+            break;
+        default:
+            // The window stays; the next change writes the preview file again.
+            cancel = true;
+            deletePreviewFile();
+            return;
+        }
+    }
+    deletePreviewFile();
+    endProgram();
+}
+
+void Form1::search_Click() {}
+
+void Form1::font_Click() {}
+
+void Form1::htmltable_Click() {}
+
+void Form1::htmlp_Click() {}
+
+void Form1::htmlfont_Click() {}
+
+void Form1::htmla_Click() {}
+
+void Form1::htmlbr_Click() {}
+
+void Form1::htmlimg_Click() {}
+
+void Form1::htmlscript_Click() {}
+
+void Form1::html_Click() {}
+
+void Form1::htmlother_Click() {}
+
+void Form1::nbsp_Click() {}
+
+void Form1::inserthelp_Click() {}
+
+void Form1::aboutvlm_Click()
+{
+    const QString spaces30(30, u' ');
+    const QString text = spaces30 + Title + spaces30 + QStringLiteral("\r\n") + QString(40, u' ') +
+                         QStringLiteral("version 1.53\r\n\r\n") +
+                         QStringLiteral("Copyright (C) 2026 The Velmora developers");
+    messageBox.MsgBox(text, 64, QStringLiteral("About VLM"));
+}
+
+void Form1::Text1_Change() {}
+
+void Form1::Form_Resize() {}
+
+void Form1::deletePreviewFile()
+{
+    if (Fexists(page.tempfile))
+        QFile::remove(page.tempfile);
+}
+
+void Form1::endProgram()
+{
+    m_ended = true;
+    window.closeWithoutAsking();
+    emit programEnded();
+}

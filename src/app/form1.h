@@ -1,0 +1,89 @@
+#pragma once
+
+#include "app/services.h"
+#include "assist/completionstate.h"
+#include "documents/pagestate.h"
+#include "platform/browsercontrol.h"
+#include "platform/controls.h"
+#include "platform/editcontrol.h"
+#include "platform/listcontrol.h"
+#include "platform/mainwindow.h"
+
+#include <QObject>
+
+class CommonDialog;
+class KeySender;
+class MessageBox;
+
+// The one window of the editor: its controls, menus and state, start-up and shut-down. Each
+// handler hands the work to the class that does it.
+class Form1 : public QObject
+{
+    Q_OBJECT
+
+public:
+    explicit Form1(const Services &services, QObject *parent = nullptr);
+    ~Form1() override;
+
+    // Start-up: fills the lists, shows the window and asks for the first page.
+    void Form_Load();
+    bool hasEnded() const { return m_ended; }
+
+    MainWindow window;
+    BrowserControl WebBrowser1;
+    Frame Frame1;
+    Label Label1;
+    TextBox Text2;
+    Label Label2;
+    TextBox Text3;
+    CheckBox Check1;
+    Button Command1;
+    Button Command2;
+    Button Command3;
+    Button Command4;
+    EditControl Text1;
+    ListControl List1;
+    ListControl List2;
+    Timer Timer1;
+    CommonDialog &CommonDialog1;
+    MessageBox &messageBox;
+    KeySender &keySender;
+
+    PageState page;
+    CompletionState assist;
+
+    void new_Click();
+    void open_Click();
+    void save_Click();
+    void saveas_Click();
+    void exit_Click();
+    void search_Click();
+    void font_Click();
+    void htmltable_Click();
+    void htmlp_Click();
+    void htmlfont_Click();
+    void htmla_Click();
+    void htmlbr_Click();
+    void htmlimg_Click();
+    void htmlscript_Click();
+    void html_Click();
+    void htmlother_Click();
+    void nbsp_Click();
+    void inserthelp_Click();
+    void aboutvlm_Click();
+
+    void Text1_Change();
+    void Form_Resize();
+    void Form_Unload(bool &cancel);
+
+signals:
+    // The program has ended: nothing more is to run.
+    void programEnded();
+
+private:
+    void buildMenus();
+    void deletePreviewFile();
+    void endProgram();
+
+    bool m_ended = false;
+};

@@ -1,0 +1,31 @@
+#include "app/form1.h"
+#include "platform/qtcommondialog.h"
+#include "platform/qtkeysender.h"
+#include "platform/qtmessagebox.h"
+#include "platform/webenginebrowser.h"
+
+#include <QApplication>
+
+#include <unistd.h>
+
+int main(int argc, char *argv[])
+{
+    // The browser engine refuses to start its sandbox as root.
+    if (geteuid() == 0 && qEnvironmentVariableIsEmpty("QTWEBENGINE_DISABLE_SANDBOX"))
+        qputenv("QTWEBENGINE_DISABLE_SANDBOX", "1");
+
+    QApplication app(argc, argv);
+    QApplication::setApplicationName(QStringLiteral("Velmora"));
+    QApplication::setOrganizationName(QStringLiteral("Velmora"));
+
+    QtMessageBox messageBox;
+    QtCommonDialog commonDialog;
+    WebEngineBrowser browser;
+    QtKeySender keySender;
+    Form1 form({messageBox, commonDialog, browser, keySender});
+    QObject::connect(&form, &Form1::programEnded, &app, &QApplication::quit, Qt::QueuedConnection);
+    form.Form_Load();
+    if (form.hasEnded())
+        return 0;
+    return app.exec();
+}

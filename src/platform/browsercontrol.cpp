@@ -1,0 +1,36 @@
+#include "browsercontrol.h"
+
+#include "browser.h"
+
+#include <QVBoxLayout>
+#include <QWidget>
+
+BrowserControl::BrowserControl(QWidget *parent, Browser &browser)
+    : Control(new QWidget(parent))
+    , m_browser(browser)
+{
+    auto *layout = new QVBoxLayout(widget());
+    layout->setContentsMargins(0, 0, 0, 0);
+    if (QWidget *view = m_browser.view())
+        layout->addWidget(view);
+}
+
+void BrowserControl::Navigate(const QString &target)
+{
+    m_browser.Navigate(target);
+}
+
+void BrowserControl::Refresh()
+{
+    m_browser.Refresh();
+}
+
+void BrowserControl::GoHome()
+{
+    m_browser.GoHome();
+}
+
+QString BrowserControl::LocationURL() const
+{
+    return m_browser.LocationURL();
+}

@@ -1,0 +1,51 @@
+#include "commondialog.h"
+
+#include "runtimeerror.h"
+
+void CommonDialog::ShowOpen()
+{
+    QString fileName = m_fileName;
+    if (chooseOpenFile(fileName))
+        m_fileName = fileName;
+    else
+        cancelled();
+}
+
+void CommonDialog::ShowSave()
+{
+    QString fileName = m_fileName;
+    if (chooseSaveFile(fileName))
+        m_fileName = fileName;
+    else
+        cancelled();
+}
+
+void CommonDialog::ShowFont()
+{
+    FontChoice font{m_fontName, m_fontSize, m_fontBold};
+    if (!chooseFont(font)) {
+        cancelled();
+        return;
+    }
+    m_fontName = font.name;
+    m_fontSize = font.size;
+    m_fontBold = font.bold;
+}
+
+void CommonDialog::cancelled() const
+{
+    if (m_cancelError)
+        throw RuntimeError(RuntimeError::CancelSelected, QStringLiteral("Cancel was selected."));
+}
+
+QStringList CommonDialog::nameFilters(const QString &filter)
+{
+    const QStringList parts = filter.split(u'|');
+    QStringList filters;
+    for (int i = 0; i + 1 < parts.size(); i += 2) {
+        QString patterns = parts.at(i + 1);
+        patterns.replace(u';', u' ');
+        filters.append(parts.at(i) + QStringLiteral(" (") + patterns + u')');
+    }
+    return filters;
+}

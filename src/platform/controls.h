@@ -1,0 +1,96 @@
+#pragma once
+
+#include "control.h"
+
+#include <QFont>
+#include <QString>
+
+#include <functional>
+
+class QCheckBox;
+class QFont;
+class QGroupBox;
+class QLabel;
+class QLineEdit;
+class QPushButton;
+class QTimer;
+
+// A single-line text box.
+class TextBox : public Control
+{
+public:
+    explicit TextBox(QWidget *parent);
+    QString Text() const;
+    void setText(const QString &text);
+    void SetFocus();
+    void onGotFocus(std::function<void()> handler) { m_gotFocus = std::move(handler); }
+    QLineEdit *lineEdit() const;
+
+private:
+    friend class LineEditWidget;
+    std::function<void()> m_gotFocus;
+};
+
+class Label : public Control
+{
+public:
+    Label(QWidget *parent, const QString &caption);
+    QString Caption() const;
+};
+
+class Button : public Control
+{
+public:
+    Button(QWidget *parent, const QString &caption);
+    QString Caption() const;
+    void onClick(std::function<void()> handler);
+    QPushButton *button() const;
+};
+
+class CheckBox : public Control
+{
+public:
+    CheckBox(QWidget *parent, const QString &caption);
+    QString Caption() const;
+    // 0 unchecked, 1 checked, 2 greyed
+    int Value() const;
+    void setValue(int value);
+    QCheckBox *checkBox() const;
+};
+
+// A container of controls with a border and no caption.
+class Frame : public Control
+{
+public:
+    explicit Frame(QWidget *parent);
+    bool Enabled() const;
+    void setEnabled(bool enabled);
+};
+
+// Fires every `Interval` milliseconds while enabled; an interval of 0 never fires.
+class Timer
+{
+public:
+    Timer();
+    ~Timer();
+    bool Enabled() const { return m_enabled; }
+    void setEnabled(bool enabled);
+    int Interval() const { return m_interval; }
+    void setInterval(int milliseconds);
+    void onTimer(std::function<void()> handler);
+    bool isRunning() const;
+
+private:
+    void update();
+
+    QTimer *m_timer;
+    bool m_enabled = true;
+    int m_interval = 0;
+};
+
+namespace Fonts {
+// The named face at the given size, or the system's fixed-pitch or general face at that size
+// where the named one is not installed.
+QFont designed(const QString &family, double points, bool fixedPitch);
+void apply(Control &control, const QFont &font);
+} // namespace Fonts

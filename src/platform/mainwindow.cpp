@@ -1,0 +1,175 @@
+#include "mainwindow.h"
+
+#include "units.h"
+
+#include <QApplication>
+#include <QCloseEvent>
+#include <QFontMetrics>
+#include <QIcon>
+#include <QKeyEvent>
+#include <QMainWindow>
+#include <QMenuBar>
+#include <QStatusBar>
+
+class WindowWidget : public QMainWindow
+{
+public:
+    WindowWidget()
+    {
+        m_inner = new QWidget(this);
+        setCentralWidget(m_inner);
+        m_inner->installEventFilter(this);
+        qApp->installEventFilter(this);
+        statusBar()->hide();
+    }
+
+    ~WindowWidget() override { qApp->removeEventFilter(this); }
+
+    QWidget *m_inner;
+    QList<QKeySequence> m_shortcuts;
+    std::function<void()> m_resize;
+    std::function<void(bool &)> m_close;
+    bool m_closingWithoutAsking = false;
+
+protected:
+    bool eventFilter(QObject *watched, QEvent *event) override
+    {
+        if (watched == m_inner && event->type() == QEvent::Resize && m_resize) {
+            m_resize();
+        } else if (event->type() == QEvent::ShortcutOverride && watched->isWidgetType() &&
+                   static_cast<QWidget *>(watched)->window() == this) {
+            const auto *key = static_cast<QKeyEvent *>(event);
+            if (m_shortcuts.contains(QKeySequence(key->keyCombination()))) {
+                event->ignore();
+                return true;
+            }
+        }
+        return QMainWindow::eventFilter(watched, event);
+    }
+
+    void closeEvent(QCloseEvent *event) override
+    {
+        bool cancel = false;
+        if (!m_closingWithoutAsking && m_close)
+            m_close(cancel);
+        if (cancel)
+            event->ignore();
+        else
+            event->accept();
+    }
+};
+
+MainWindow::MainWindow()
+    : m_window(std::make_unique<WindowWidget>())
+{}
+
+MainWindow::~MainWindow() = default;
+
+QWidget *MainWindow::innerArea() const
+{
+    return m_window->m_inner;
+}
+
+QMainWindow *MainWindow::window() const
+{
+    return m_window.get();
+}
+
+QString MainWindow::Caption() const
+{
+    return m_window->windowTitle();
+}
+
+void MainWindow::setCaption(const QString &caption)
+{
+    m_window->setWindowTitle(caption);
+}
+
+void MainWindow::setIcon(const QString &path)
+{
+    m_window->setWindowIcon(QIcon(path));
+}
+
+void MainWindow::setFont(const QFont &font)
+{
+    m_window->setFont(font);
+}
+
+void MainWindow::setInnerSize(double width, double height)
+{
+    const QSize inner(Units::toPixelsX(width), Units::toPixelsY(height));
+    const QSize chrome = m_window->size() - m_window->m_inner->size();
+    m_window->m_inner->resize(inner);
+    m_window->resize(inner + QSize(0, m_window->menuBar()->sizeHint().height()) +
+                     QSize(std::max(0, chrome.width()), 0));
+}
+
+double MainWindow::ScaleWidth() const
+{
+    return Units::toTwipsX(m_window->m_inner->width());
+}
+
+double MainWindow::ScaleHeight() const
+{
+    return Units::toTwipsY(m_window->m_inner->height());
+}
+
+double MainWindow::TextHeight(const QString &text) const
+{
+    return Units::toTwipsY(QFontMetrics(m_window->font()).size(0, text).height());
+}
+
+void MainWindow::Show()
+{
+    m_window->show();
+    m_window->activateWindow();
+}
+
+QMenu *MainWindow::addMenu(const QString &caption)
+{
+    return m_window->menuBar()->addMenu(caption);
+}
+
+void MainWindow::addItem(QMenu *menu, const QString &caption, const QKeySequence &shortcut,
+                         std::function<void()> handler)
+{
+    QAction *action = menu->addAction(caption);
+    action->setShortcut(shortcut);
+    action->setShortcutContext(Qt::WindowShortcut);
+    QObject::connect(action, &QAction::triggered, m_window.get(), [handler] { handler(); });
+    if (!shortcut.isEmpty())
+        m_window->m_shortcuts.append(shortcut);
+}
+
+void MainWindow::addSeparator(QMenu *menu)
+{
+    menu->addSeparator();
+}
+
+void MainWindow::showStatus(const QString &message)
+{
+    m_window->statusBar()->show();
+    m_window->statusBar()->showMessage(message);
+}
+
+void MainWindow::clearStatus()
+{
+    m_window->statusBar()->clearMessage();
+    m_window->statusBar()->hide();
+}
+
+void MainWindow::onResize(std::function<void()> handler)
+{
+    m_window->m_resize = std::move(handler);
+}
+
+void MainWindow::onClose(std::function<void(bool &cancel)> handler)
+{
+    m_window->m_close = std::move(handler);
+}
+
+void MainWindow::closeWithoutAsking()
+{
+    m_window->m_closingWithoutAsking = true;
+    m_window->close();
+}

@@ -1,0 +1,29 @@
+#pragma once
+
+#include <QString>
+
+// Modal message boxes. Button-and-icon codes: 0 OK; 35 Yes, No and Cancel with a question
+// icon; 48 OK with an exclamation icon; 64 OK with an information icon.
+class MessageBox
+{
+public:
+    enum Result
+    {
+        Ok = 1,
+        Cancel = 2,
+        Yes = 6,
+        No = 7
+    };
+
+    virtual ~MessageBox() = default;
+
+    // Returns the button pressed; closing the box without a choice answers Cancel where the
+    // box has one. A box given no title carries the program's, "VLM".
+    int MsgBox(const QString &prompt, int buttons = 0, const QString &title = QString())
+    {
+        return show(prompt, buttons, title.isEmpty() ? QStringLiteral("VLM") : title);
+    }
+
+protected:
+    virtual int show(const QString &prompt, int buttons, const QString &title) = 0;
+};

@@ -1,0 +1,43 @@
+#include "qtcommondialog.h"
+
+#include <QApplication>
+#include <QFileDialog>
+#include <QFontDialog>
+
+bool QtCommonDialog::chooseOpenFile(QString &fileName)
+{
+    return chooseFile(false, fileName);
+}
+
+bool QtCommonDialog::chooseSaveFile(QString &fileName)
+{
+    return chooseFile(true, fileName);
+}
+
+bool QtCommonDialog::chooseFile(bool save, QString &fileName)
+{
+    QFileDialog dialog(QApplication::activeWindow(), DialogTitle());
+    dialog.setAcceptMode(save ? QFileDialog::AcceptSave : QFileDialog::AcceptOpen);
+    dialog.setFileMode(QFileDialog::AnyFile);
+    dialog.setNameFilters(nameFilters(Filter()));
+    if (!fileName.isEmpty())
+        dialog.selectFile(fileName);
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
+        return false;
+    fileName = dialog.selectedFiles().constFirst();
+    return true;
+}
+
+bool QtCommonDialog::chooseFont(FontChoice &font)
+{
+    QFont initial(font.name);
+    if (font.size > 0)
+        initial.setPointSizeF(font.size);
+    initial.setBold(font.bold);
+    bool accepted = false;
+    const QFont chosen = QFontDialog::getFont(&accepted, initial, QApplication::activeWindow());
+    if (!accepted)
+        return false;
+    font = {chosen.family(), chosen.pointSizeF(), chosen.bold()};
+    return true;
+}

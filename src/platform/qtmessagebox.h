@@ -1,0 +1,9 @@
+#pragma once
+
+#include "messagebox.h"
+
+class QtMessageBox : public MessageBox
+{
+protected:
+    int show(const QString &prompt, int buttons, const QString &title) override;
+};

@@ -1,0 +1,24 @@
+#include "testwindow.h"
+
+#include <QCoreApplication>
+#include <QMainWindow>
+#include <QTest>
+
+TestWindow::TestWindow()
+    : form(std::make_unique<Form1>(Services{messageBox, dialog, browser, keySender}))
+{}
+
+TestWindow::~TestWindow() = default;
+
+void TestWindow::load()
+{
+    form->Form_Load();
+    if (!form->hasEnded())
+        QVERIFY(QTest::qWaitForWindowActive(form->window.window()));
+}
+
+void TestWindow::settle()
+{
+    for (int i = 0; i < 3; ++i)
+        QCoreApplication::processEvents();
+}

@@ -1,0 +1,28 @@
+#pragma once
+
+#include "fakebrowser.h"
+#include "fakecommondialog.h"
+#include "fakemessagebox.h"
+
+#include "app/form1.h"
+#include "platform/qtkeysender.h"
+
+#include <memory>
+
+// A Form1 built on scripted doubles, with the real key synthesis.
+struct TestWindow
+{
+    TestWindow();
+    ~TestWindow();
+
+    // Runs start-up and waits until the window is active, so that focus and keys work.
+    void load();
+    // Lets queued keystrokes and other posted events run.
+    static void settle();
+
+    FakeMessageBox messageBox;
+    FakeCommonDialog dialog;
+    FakeBrowser browser;
+    QtKeySender keySender;
+    std::unique_ptr<Form1> form;
+};
