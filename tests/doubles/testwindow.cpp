@@ -12,6 +12,8 @@ TestWindow::~TestWindow() = default;
 
 void TestWindow::load()
 {
+    if (dialog.files.isEmpty())
+        dialog.files.append(pagePath());
     form->Form_Load();
     if (!form->hasEnded())
         QVERIFY(QTest::qWaitForWindowActive(form->window.window()));

@@ -7,6 +7,8 @@
 #include "app/form1.h"
 #include "platform/qtkeysender.h"
 
+#include <QTemporaryDir>
+
 #include <memory>
 
 // A Form1 built on scripted doubles, with the real key synthesis.
@@ -15,11 +17,15 @@ struct TestWindow
     TestWindow();
     ~TestWindow();
 
-    // Runs start-up and waits until the window is active, so that focus and keys work.
+    // Runs start-up and waits until the window is active, so that focus and keys work. Unless
+    // the test scripted the open dialog itself, start-up names a new page in a folder of its
+    // own, `folder`.
     void load();
+    QString pagePath() const { return folder.filePath(QStringLiteral("page.html")); }
     // Lets queued keystrokes and other posted events run.
     static void settle();
 
+    QTemporaryDir folder;
     FakeMessageBox messageBox;
     FakeCommonDialog dialog;
     FakeBrowser browser;
