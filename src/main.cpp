@@ -14,6 +14,7 @@ int main(int argc, char *argv[])
     if (geteuid() == 0 && qEnvironmentVariableIsEmpty("QTWEBENGINE_DISABLE_SANDBOX"))
         qputenv("QTWEBENGINE_DISABLE_SANDBOX", "1");
 
+    QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts); // wanted by the browser engine
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Velmora"));
     QApplication::setOrganizationName(QStringLiteral("Velmora"));
