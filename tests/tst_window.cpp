@@ -117,6 +117,8 @@ void TestWindowStartup::startUpPreparesTheWindow()
     test.load();
     QVERIFY(!form.hasEnded());
     QVERIFY(form.window.window()->isVisible());
+    QCOMPARE(form.window.ScaleWidth(), 9690.0);
+    QCOMPARE(form.window.ScaleHeight(), 7455.0);
     QVERIFY(!form.Frame1.Enabled());
     QCOMPARE(form.Frame1.Top(), -975.0);
     for (const Button *button : {&form.Command1, &form.Command2, &form.Command3, &form.Command4})

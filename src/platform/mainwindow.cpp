@@ -98,10 +98,8 @@ void MainWindow::setFont(const QFont &font)
 void MainWindow::setInnerSize(double width, double height)
 {
     const QSize inner(Units::toPixelsX(width), Units::toPixelsY(height));
-    const QSize chrome = m_window->size() - m_window->m_inner->size();
     m_window->m_inner->resize(inner);
-    m_window->resize(inner + QSize(0, m_window->menuBar()->sizeHint().height()) +
-                     QSize(std::max(0, chrome.width()), 0));
+    m_window->resize(inner + QSize(0, m_window->menuBar()->sizeHint().height()));
 }
 
 double MainWindow::ScaleWidth() const
