@@ -7,6 +7,7 @@
 #include <QFontMetrics>
 #include <QIcon>
 #include <QKeyEvent>
+#include <QLayout>
 #include <QMainWindow>
 #include <QMenuBar>
 #include <QStatusBar>
@@ -98,6 +99,8 @@ void MainWindow::setFont(const QFont &font)
 void MainWindow::setInnerSize(double width, double height)
 {
     const QSize inner(Units::toPixelsX(width), Units::toPixelsY(height));
+    // Before the first layout the inner area still has a child's default size.
+    m_window->layout()->activate();
     const QSize chrome = m_window->size() - m_window->m_inner->size();
     m_window->m_inner->resize(inner);
     m_window->resize(inner + QSize(0, m_window->menuBar()->sizeHint().height()) +
