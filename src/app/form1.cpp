@@ -1,5 +1,6 @@
 #include "form1.h"
 
+#include "app/fontcommand.h"
 #include "app/layout.h"
 #include "assist/wordlists.h"
 #include "documents/files.h"
@@ -41,6 +42,7 @@ Form1::Form1(const Services &services, QObject *parent)
                                          Text1, messageBox))
     , m_layout(std::make_unique<Layout>(window, WebBrowser1, Text1, Frame1, Command1, Command2,
                                         Command3, Command4, Timer1))
+    , m_font(std::make_unique<FontCommand>(CommonDialog1, Text1, services.settings))
 {
     const QFont windowFont = Fonts::designed(QStringLiteral("Tahoma"), 9, false);
     window.setFont(windowFont);
@@ -229,7 +231,10 @@ void Form1::Text2_GotFocus()
     m_find->findBoxGotFocus();
 }
 
-void Form1::font_Click() {}
+void Form1::font_Click()
+{
+    m_font->run();
+}
 
 void Form1::htmltable_Click() {}
 

@@ -15,6 +15,7 @@
 
 class CommonDialog;
 class FindPanel;
+class FontCommand;
 class KeySender;
 class Layout;
 class MessageBox;
@@ -98,4 +99,5 @@ private:
     bool m_ended = false;
     std::unique_ptr<FindPanel> m_find;
     std::unique_ptr<Layout> m_layout;
+    std::unique_ptr<FontCommand> m_font;
 };
