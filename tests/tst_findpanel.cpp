@@ -1,6 +1,5 @@
 #include "testwindow.h"
 
-#include <QCheckBox>
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QPushButton>
@@ -8,36 +7,23 @@
 
 using Selection = QPair<int, int>;
 
-// The find and replace panel on the real editor: opening and closing, Find (next), Replace
-// and Rp all, with the message box answered by the double.
+// The find and replace panel on the real editor, message boxes answered by the double.
 class TestFindPanel : public QObject
 {
     Q_OBJECT
 
 private slots:
     void init();
-    void cleanup();
-    void f3OpensAndClosesThePanel();
-    void closeButtonClosesThePanel();
+    void openAndClose();
     void shortWindowGivesTheEditorHeightBack();
-    void findNext_data();
-    void findNext();
-    void findBoxFocusStartsOver();
-    void replace_data();
-    void replace();
-    void replaceAll_data();
-    void replaceAll();
+    void commands_data();
+    void commands();
 
 private:
-    void open(const QString &text, const QString &find, const QString &replacement = QString(),
-              int matchCase = 0);
-    static void click(Button &button);
-    Selection selection() const;
-    int completeMessages() const;
+    bool isOpen() const;
 
     std::unique_ptr<TestWindow> m_test;
     Form1 *m_form = nullptr;
-    int m_changes = 0;
 };
 
 void TestFindPanel::init()
@@ -45,55 +31,16 @@ void TestFindPanel::init()
     m_test = std::make_unique<TestWindow>();
     m_test->load();
     m_form = m_test->form.get();
-    m_changes = 0;
-    m_form->Text1.onChange([this] {
-        ++m_changes;
-        m_form->Text1_Change();
-    });
 }
 
-void TestFindPanel::cleanup()
+bool TestFindPanel::isOpen() const
 {
-    m_test.reset();
-    m_form = nullptr;
+    const bool buttons = m_form->Command1.Visible() && m_form->Command2.Visible() &&
+                         m_form->Command3.Visible() && m_form->Command4.Visible();
+    return m_form->Frame1.Enabled() && buttons;
 }
 
-void TestFindPanel::open(const QString &text, const QString &find, const QString &replacement,
-                         int matchCase)
-{
-    m_form->Text1.setText(text);
-    m_form->Text1.SetFocus();
-    QTest::keyClick(m_form->Text1.editor(), Qt::Key_F3);
-    QVERIFY(m_form->Frame1.Enabled());
-    m_form->Text2.setText(find);
-    m_form->Text3.setText(replacement);
-    m_form->Check1.setValue(matchCase);
-    m_changes = 0;
-}
-
-void TestFindPanel::click(Button &button)
-{
-    QVERIFY(button.Visible());
-    QTest::mouseClick(button.button(), Qt::LeftButton);
-}
-
-Selection TestFindPanel::selection() const
-{
-    return {m_form->Text1.SelStart(), m_form->Text1.SelLength()};
-}
-
-int TestFindPanel::completeMessages() const
-{
-    int count = 0;
-    for (const FakeMessageBox::Shown &box : m_test->messageBox.shown) {
-        if (box.prompt == QStringLiteral("Search complete!") && box.buttons == 64 &&
-            box.title == QStringLiteral("Result"))
-            ++count;
-    }
-    return count;
-}
-
-void TestFindPanel::f3OpensAndClosesThePanel()
+void TestFindPanel::openAndClose()
 {
     QCOMPARE(m_form->Check1.Caption(), QStringLiteral("Match case"));
     m_form->Text1.setText(QStringLiteral("some text"));
@@ -102,36 +49,23 @@ void TestFindPanel::f3OpensAndClosesThePanel()
     const double height = m_form->Text1.Height();
 
     QTest::keyClick(m_form->Text1.editor(), Qt::Key_F3);
-    QVERIFY(m_form->Frame1.Enabled());
+    QVERIFY(isOpen());
     QCOMPARE(m_form->Frame1.Top(), 0.0);
-    for (const Button *button :
-         {&m_form->Command1, &m_form->Command2, &m_form->Command3, &m_form->Command4})
-        QVERIFY(button->Visible());
     QVERIFY(m_form->Text2.lineEdit()->hasFocus());
     QCOMPARE(m_form->Text1.SelStart(), 0);
     QCOMPARE(m_form->Text1.Height(), height - 487.5);
 
-    // F3 works from the find box too.
     QTest::keyClick(m_form->Text2.lineEdit(), Qt::Key_F3);
     QVERIFY(!m_form->Frame1.Enabled());
-    for (const Button *button :
-         {&m_form->Command1, &m_form->Command2, &m_form->Command3, &m_form->Command4})
-        QVERIFY(!button->Visible());
+    QVERIFY(!m_form->Command1.Visible() && !m_form->Command4.Visible());
     QCOMPARE(m_form->Text1.Height(), height);
     QVERIFY(m_form->Text1.editor()->hasFocus());
-}
 
-void TestFindPanel::closeButtonClosesThePanel()
-{
-    const double height = m_form->Text1.Height();
-    open(QStringLiteral("abc"), QStringLiteral("b"));
-    m_form->Text2.setText(QStringLiteral("kept"));
-    click(m_form->Command3);
+    m_form->search_Click();
+    QTest::mouseClick(m_form->Command3.button(), Qt::LeftButton);
     QVERIFY(!m_form->Frame1.Enabled());
     QCOMPARE(m_form->Text1.Height(), height);
     QVERIFY(m_form->Text1.editor()->hasFocus());
-    m_form->search_Click();
-    QCOMPARE(m_form->Text2.Text(), QStringLiteral("kept"));
 }
 
 // Opening never sets a negative height, and closing gives back what opening took.
@@ -145,158 +79,104 @@ void TestFindPanel::shortWindowGivesTheEditorHeightBack()
     QCOMPARE(m_form->Text1.Height(), 150.0);
 }
 
-void TestFindPanel::findNext_data()
-{
-    QTest::addColumn<QString>("text");
-    QTest::addColumn<QString>("find");
-    QTest::addColumn<int>("matchCase");
-    QTest::addColumn<Selection>("start");
-    QTest::addColumn<QList<Selection>>("steps"); // the selection after each click
-    QTest::addColumn<int>("messages");
-
-    const QString mixed = QStringLiteral("xx ABC abc");
-    QTest::addRow("case ignored") << mixed << QStringLiteral("abc") << 0 << Selection(0, 0)
-                                  << QList<Selection>{{3, 3}, {7, 3}} << 0;
-    QTest::addRow("greyed ignores case too")
-        << mixed << QStringLiteral("abc") << 2 << Selection(0, 0) << QList<Selection>{{3, 3}} << 0;
-    QTest::addRow("match case") << mixed << QStringLiteral("abc") << 1 << Selection(0, 0)
-                                << QList<Selection>{{7, 3}} << 0;
-    QTest::addRow("non-overlapping, no wrap, message repeated")
-        << QStringLiteral("aaa") << QStringLiteral("aa") << 0 << Selection(0, 0)
-        << QList<Selection>{{0, 2}, {0, 2}, {0, 2}} << 2;
-    QTest::addRow("caret at the end")
-        << mixed << QStringLiteral("x") << 0 << Selection(10, 0) << QList<Selection>{{10, 0}} << 1;
-    QTest::addRow("after a line break")
-        << QStringLiteral("ab\r\ncd\r\ncd") << QStringLiteral("cd") << 0 << Selection(0, 4)
-        << QList<Selection>{{4, 2}, {8, 2}} << 0;
-    QTest::addRow("empty find text") << QStringLiteral("abcdef") << QString() << 0
-                                     << Selection(1, 2) << QList<Selection>{{3, 0}, {3, 0}} << 0;
-    QTest::addRow("empty find text at the end") << QStringLiteral("ab") << QString() << 0
-                                                << Selection(2, 0) << QList<Selection>{{2, 0}} << 1;
-    QTest::addRow("empty editor") << QString() << QStringLiteral("a") << 0 << Selection(0, 0)
-                                  << QList<Selection>{{0, 0}} << 1;
-}
-
-void TestFindPanel::findNext()
-{
-    QFETCH(QString, text);
-    QFETCH(QString, find);
-    QFETCH(int, matchCase);
-    QFETCH(Selection, start);
-    QFETCH(QList<Selection>, steps);
-    QFETCH(int, messages);
-
-    open(text, find, QString(), matchCase);
-    m_form->Text1.setSelStart(start.first);
-    m_form->Text1.setSelLength(start.second);
-    for (const Selection &expected : steps) {
-        click(m_form->Command1);
-        QCOMPARE(selection(), expected);
-        QVERIFY(m_form->Text1.editor()->hasFocus());
-    }
-    QCOMPARE(completeMessages(), messages);
-    QCOMPARE(m_form->Text1.Text(), text);
-    QCOMPARE(m_changes, 0);
-}
-
-void TestFindPanel::findBoxFocusStartsOver()
-{
-    open(QStringLiteral("ab ab"), QStringLiteral("ab"));
-    click(m_form->Command1);
-    click(m_form->Command1);
-    QCOMPARE(selection(), Selection(3, 2));
-    QTest::mouseClick(m_form->Text2.lineEdit(), Qt::LeftButton);
-    QCOMPARE(selection(), Selection(0, 0));
-    click(m_form->Command1);
-    QCOMPARE(selection(), Selection(0, 2));
-}
-
-void TestFindPanel::replace_data()
+void TestFindPanel::commands_data()
 {
     QTest::addColumn<QString>("text");
     QTest::addColumn<QString>("find");
     QTest::addColumn<QString>("replacement");
+    QTest::addColumn<int>("matchCase");
     QTest::addColumn<Selection>("start");
-    QTest::addColumn<int>("clicks");
+    QTest::addColumn<QString>("clicks"); // F Find (next), R Replace, A Rp all
     QTest::addColumn<QString>("result");
     QTest::addColumn<Selection>("selected");
     QTest::addColumn<int>("messages");
+    QTest::addColumn<int>("changes");
 
-    QTest::addRow("no selection only searches")
-        << QStringLiteral("a b a") << QStringLiteral("a") << QStringLiteral("x") << Selection(1, 0)
-        << 1 << QStringLiteral("a b a") << Selection(4, 1) << 0;
-    QTest::addRow("any selection is replaced")
-        << QStringLiteral("one two one") << QStringLiteral("one") << QStringLiteral("X")
-        << Selection(4, 3) << 1 << QStringLiteral("one X one") << Selection(6, 3) << 0;
-    QTest::addRow("inserted text is never found again")
-        << QStringLiteral("a a a") << QStringLiteral("a") << QStringLiteral("ab") << Selection(0, 1)
-        << 3 << QStringLiteral("ab ab ab") << Selection(6, 2) << 1;
-    QTest::addRow("empty replacement")
-        << QStringLiteral("abcabc") << QStringLiteral("b") << QString() << Selection(1, 1) << 1
-        << QStringLiteral("acabc") << Selection(3, 1) << 0;
-    QTest::addRow("across a line break")
-        << QStringLiteral("a\r\nb a") << QStringLiteral("a") << QStringLiteral("c")
-        << Selection(0, 1) << 1 << QStringLiteral("c\r\nb a") << Selection(5, 1) << 0;
-}
-
-void TestFindPanel::replace()
-{
-    QFETCH(QString, text);
-    QFETCH(QString, find);
-    QFETCH(QString, replacement);
-    QFETCH(Selection, start);
-    QFETCH(int, clicks);
-    QFETCH(QString, result);
-    QFETCH(Selection, selected);
-    QFETCH(int, messages);
-
-    open(text, find, replacement);
-    m_form->Text1.setSelStart(start.first);
-    m_form->Text1.setSelLength(start.second);
-    for (int i = 0; i < clicks; ++i)
-        click(m_form->Command2);
-    QCOMPARE(m_form->Text1.Text(), result);
-    QCOMPARE(selection(), selected);
-    QCOMPARE(completeMessages(), messages);
-}
-
-void TestFindPanel::replaceAll_data()
-{
-    QTest::addColumn<QString>("text");
-    QTest::addColumn<QString>("find");
-    QTest::addColumn<QString>("replacement");
-    QTest::addColumn<int>("matchCase");
-    QTest::addColumn<QString>("result");
-
-    QTest::addRow("exact, box unchecked") << QStringLiteral("abc ABC") << QStringLiteral("abc")
-                                          << QStringLiteral("x") << 0 << QStringLiteral("x ABC");
-    QTest::addRow("exact, box checked") << QStringLiteral("abc ABC") << QStringLiteral("abc")
-                                        << QStringLiteral("x") << 1 << QStringLiteral("x ABC");
-    QTest::addRow("non-overlapping") << QStringLiteral("aaa") << QStringLiteral("aa")
-                                     << QStringLiteral("b") << 0 << QStringLiteral("ba");
-    QTest::addRow("replacement holds the find text")
-        << QStringLiteral("a-a\r\na") << QStringLiteral("a") << QStringLiteral("aa") << 0
-        << QStringLiteral("aa-aa\r\naa");
+    const QString mixed = QStringLiteral("xx ABC abc");
+    const QString aaa = QStringLiteral("aaa");
+    const QString abc = QStringLiteral("abc");
+    const QString a = QStringLiteral("a");
+    const QString x = QStringLiteral("x");
+    const Selection none(0, 0);
+    QTest::addRow("case ignored") << mixed << abc << x << 0 << none << "FF" << mixed
+                                  << Selection(7, 3) << 0 << 0;
+    QTest::addRow("match case") << mixed << abc << x << 1 << none << "F" << mixed << Selection(7, 3)
+                                << 0 << 0;
+    QTest::addRow("no overlap, no wrap") << aaa << QStringLiteral("aa") << x << 0 << none << "FFF"
+                                         << aaa << Selection(0, 2) << 2 << 0;
+    QTest::addRow("after a line break")
+        << QStringLiteral("ab\r\ncd") << QStringLiteral("cd") << x << 0 << none << "F"
+        << QStringLiteral("ab\r\ncd") << Selection(4, 2) << 0 << 0;
     QTest::addRow("empty find text")
-        << QStringLiteral("abc") << QString() << QStringLiteral("x") << 0 << QStringLiteral("abc");
-    QTest::addRow("nothing found") << QStringLiteral("abc") << QStringLiteral("z")
-                                   << QStringLiteral("x") << 0 << QStringLiteral("abc");
+        << abc << QString() << x << 0 << Selection(1, 1) << "F" << abc << Selection(2, 0) << 0 << 0;
+    QTest::addRow("empty editor, empty find text")
+        << QString() << QString() << x << 0 << none << "F" << QString() << none << 1 << 0;
+    QTest::addRow("replace without selection searches")
+        << QStringLiteral("a b a") << a << x << 0 << Selection(1, 0) << "R"
+        << QStringLiteral("a b a") << Selection(4, 1) << 0 << 0;
+    QTest::addRow("replace any selection")
+        << QStringLiteral("one two one") << QStringLiteral("one") << x << 0 << Selection(4, 3)
+        << "R" << QStringLiteral("one x one") << Selection(6, 3) << 0 << 1;
+    QTest::addRow("replaced text not found again")
+        << QStringLiteral("a a a") << a << QStringLiteral("ab") << 0 << Selection(0, 1) << "RRR"
+        << QStringLiteral("ab ab ab") << Selection(6, 2) << 1 << 3;
+    QTest::addRow("rp all exact") << QStringLiteral("abc ABC") << abc << x << 0 << none << "A"
+                                  << QStringLiteral("x ABC") << none << 0 << 1;
+    QTest::addRow("rp all exact, box checked") << QStringLiteral("abc ABC") << abc << x << 1 << none
+                                               << "A" << QStringLiteral("x ABC") << none << 0 << 1;
+    QTest::addRow("rp all no overlap")
+        << aaa << QStringLiteral("aa") << QStringLiteral("b") << 0 << Selection(1, 0) << "A"
+        << QStringLiteral("ba") << none << 0 << 1;
+    QTest::addRow("rp all, empty find text")
+        << abc << QString() << x << 0 << Selection(1, 0) << "A" << abc << Selection(1, 0) << 0 << 0;
 }
 
-// One assignment of the whole text: one change event and no message.
-void TestFindPanel::replaceAll()
+void TestFindPanel::commands()
 {
     QFETCH(QString, text);
     QFETCH(QString, find);
     QFETCH(QString, replacement);
     QFETCH(int, matchCase);
+    QFETCH(Selection, start);
+    QFETCH(QString, clicks);
     QFETCH(QString, result);
+    QFETCH(Selection, selected);
+    QFETCH(int, messages);
+    QFETCH(int, changes);
 
-    open(text, find, replacement, matchCase);
-    click(m_form->Command4);
+    m_form->Text1.setText(text);
+    m_form->search_Click();
+    QVERIFY(isOpen());
+    m_form->Text2.setText(find);
+    m_form->Text3.setText(replacement);
+    m_form->Check1.setValue(matchCase);
+    m_form->Text1.setSelStart(start.first);
+    m_form->Text1.setSelLength(start.second);
+    int changed = 0;
+    m_form->Text1.onChange([&] {
+        ++changed;
+        m_form->Text1_Change();
+    });
+
+    for (const QChar click : clicks) {
+        Button &button = click == u'F'   ? m_form->Command1
+                         : click == u'R' ? m_form->Command2
+                                         : m_form->Command4;
+        QTest::mouseClick(button.button(), Qt::LeftButton);
+    }
     QCOMPARE(m_form->Text1.Text(), result);
-    QCOMPARE(m_changes, result == text ? 0 : 1);
-    QVERIFY(m_test->messageBox.shown.isEmpty());
+    QCOMPARE(Selection(m_form->Text1.SelStart(), m_form->Text1.SelLength()), selected);
+    QCOMPARE(changed, changes);
+    int shown = 0;
+    for (const FakeMessageBox::Shown &box : m_test->messageBox.shown) {
+        QCOMPARE(box.prompt, QStringLiteral("Search complete!"));
+        QCOMPARE(box.buttons, 64);
+        QCOMPARE(box.title, QStringLiteral("Result"));
+        ++shown;
+    }
+    QCOMPARE(shown, messages);
+    if (!clicks.endsWith(u'A'))
+        QVERIFY(m_form->Text1.editor()->hasFocus());
 }
 
 QTEST_MAIN(TestFindPanel)

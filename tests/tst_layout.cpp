@@ -2,17 +2,16 @@
 
 #include <QTest>
 
-// The window's layout: where the preview, the find panel with its buttons and the editor come
-// to rest, for resizes and for the panel opening and closing, and the timer that moves them.
+// Where the preview, the find panel with its buttons and the editor come to rest, and the
+// timer that moves them there and stops once they have arrived.
 class TestLayout : public QObject
 {
     Q_OBJECT
 
 private slots:
     void init();
-    void cleanup();
-    void settlesInTheDesignedWindow_data();
-    void settlesInTheDesignedWindow();
+    void designedWindow_data();
+    void designedWindow();
     void followsResize_data();
     void followsResize();
     void emptyInnerAreaAndBack();
@@ -21,7 +20,7 @@ private slots:
 private:
     // Ticks until the timer stops; false if it never does.
     bool settle();
-    void resize(double width, double height);
+    // Everything within a twip of where the open flag puts it; the editor's height exact.
     void verifySettled(double width, double height, double editorHeight);
 
     std::unique_ptr<TestWindow> m_test;
@@ -33,14 +32,6 @@ void TestLayout::init()
     m_test = std::make_unique<TestWindow>();
     m_test->load();
     m_form = m_test->form.get();
-    QCOMPARE(m_form->window.ScaleWidth(), 9690.0);
-    QCOMPARE(m_form->window.ScaleHeight(), 7455.0);
-}
-
-void TestLayout::cleanup()
-{
-    m_test.reset();
-    m_form = nullptr;
 }
 
 bool TestLayout::settle()
@@ -50,14 +41,6 @@ bool TestLayout::settle()
     return !m_form->Timer1.isRunning();
 }
 
-void TestLayout::resize(double width, double height)
-{
-    m_form->window.setInnerSize(width, height);
-    QCOMPARE(m_form->window.ScaleWidth(), width);
-    QCOMPARE(m_form->window.ScaleHeight(), height);
-}
-
-// Every element within a twip of the place the open flag gives it in a window of this size.
 void TestLayout::verifySettled(double width, double height, double editorHeight)
 {
     const bool open = m_form->Frame1.Enabled();
@@ -65,23 +48,19 @@ void TestLayout::verifySettled(double width, double height, double editorHeight)
     const double upper = (height - allowance) / 2;
     const auto near = [](double value, double expected) { return std::abs(value - expected) <= 1; };
 
-    QCOMPARE(m_form->WebBrowser1.Top(), 0.0);
-    QVERIFY2(near(m_form->WebBrowser1.Width(), width), qPrintable(QString::number(width)));
+    QCOMPARE(m_form->window.ScaleWidth(), width);
+    QCOMPARE(m_form->window.ScaleHeight(), height);
+    QVERIFY(near(m_form->WebBrowser1.Width(), width));
     QVERIFY(near(m_form->WebBrowser1.Height(), std::max(0.0, upper)));
     QVERIFY(near(m_form->Frame1.Top(), open ? upper + 2 : -975));
-    QVERIFY(near(m_form->Command1.Top(), upper));
-    QVERIFY(near(m_form->Command2.Top(), upper));
-    QVERIFY(near(m_form->Command3.Top(), upper + 600));
-    QVERIFY(near(m_form->Command4.Top(), upper + 600));
+    QVERIFY(near(m_form->Command1.Top(), upper) && near(m_form->Command2.Top(), upper));
+    QVERIFY(near(m_form->Command3.Top(), upper + 600) && near(m_form->Command4.Top(), upper + 600));
     QVERIFY(near(m_form->Text1.Top(), (height + allowance) / 2));
     QCOMPARE(m_form->Text1.Width(), width);
     QCOMPARE(m_form->Text1.Height(), editorHeight);
-    for (const Button *button :
-         {&m_form->Command1, &m_form->Command2, &m_form->Command3, &m_form->Command4})
-        QCOMPARE(button->Visible(), open);
 }
 
-void TestLayout::settlesInTheDesignedWindow_data()
+void TestLayout::designedWindow_data()
 {
     QTest::addColumn<bool>("open");
     QTest::addColumn<double>("previewHeight");
@@ -93,7 +72,7 @@ void TestLayout::settlesInTheDesignedWindow_data()
     QTest::addRow("open") << true << 3238.0 << 3240.0 << 4217.0 << 3240.0;
 }
 
-void TestLayout::settlesInTheDesignedWindow()
+void TestLayout::designedWindow()
 {
     QFETCH(bool, open);
     QFETCH(double, previewHeight);
@@ -124,8 +103,8 @@ void TestLayout::followsResize_data()
     QTest::addRow("open, shorter than the panel") << true << 3000.0 << 600.0 << 300.0;
 }
 
-// The editor's size follows at once, everything else glides; closing the panel afterwards
-// gives the editor the lower half.
+// The editor's size follows at once, the rest glides; closing the panel afterwards gives the
+// editor the lower half.
 void TestLayout::followsResize()
 {
     QFETCH(bool, open);
@@ -136,12 +115,11 @@ void TestLayout::followsResize()
     if (open)
         m_form->search_Click();
     QVERIFY(settle());
-    resize(width, height);
+    m_form->window.setInnerSize(width, height);
     QCOMPARE(m_form->Text1.Width(), width);
     QCOMPARE(m_form->Text1.Height(), editorHeight);
     QVERIFY(settle());
     verifySettled(width, height, editorHeight);
-
     if (open) {
         m_form->Command3_Click();
         QVERIFY(settle());
@@ -152,15 +130,14 @@ void TestLayout::followsResize()
 void TestLayout::emptyInnerAreaAndBack()
 {
     QVERIFY(settle());
-    resize(0, 0);
+    m_form->window.setInnerSize(0, 0);
     QCOMPARE(m_form->Text1.Width(), 0.0);
     QCOMPARE(m_form->Text1.Height(), 0.0);
     QVERIFY(settle());
     QCOMPARE(m_form->Text1.Height(), 200.0);
     QVERIFY(m_form->WebBrowser1.Height() >= 5 && m_form->WebBrowser1.Height() <= 15);
-    QCOMPARE(m_form->WebBrowser1.widget()->width(), 0);
 
-    resize(9690, 7455);
+    m_form->window.setInnerSize(9690, 7455);
     QVERIFY(settle());
     verifySettled(9690, 7455, 3727.5);
 }
@@ -168,11 +145,11 @@ void TestLayout::emptyInnerAreaAndBack()
 void TestLayout::timerStopsWhenSettledAndStartsAgain()
 {
     // The real timer, started by the first resize, brings the preview up from the 20 twips
-    // start-up gives it and stops by itself.
+    // start-up gives it, and stops by itself.
     QTRY_VERIFY_WITH_TIMEOUT(!m_form->Timer1.isRunning(), 20000);
     verifySettled(9690, 7455, 3727.5);
 
-    resize(7995, 6000);
+    m_form->window.setInnerSize(7995, 6000);
     QVERIFY(m_form->Timer1.isRunning());
     QVERIFY(settle());
     m_form->search_Click();
