@@ -49,7 +49,7 @@ void FindPanel::close()
     m_editorHeightTaken = 0;
     m_panel.setEnabled(false);
     showButtons(false);
-    // The focus was in the panel or on a button that is gone now: typing goes on in the editor.
+    // Focus in the panel or on a hidden button would be lost: typing goes on in the editor.
     m_editor.SetFocus();
 }
 
