@@ -2,6 +2,7 @@
 #include "platform/qtcommondialog.h"
 #include "platform/qtkeysender.h"
 #include "platform/qtmessagebox.h"
+#include "platform/settingsstore.h"
 #include "platform/webenginebrowser.h"
 
 #include <QApplication>
@@ -23,7 +24,8 @@ int main(int argc, char *argv[])
     QtCommonDialog commonDialog;
     WebEngineBrowser browser;
     QtKeySender keySender;
-    Form1 form({messageBox, commonDialog, browser, keySender});
+    IniSettingsStore settings;
+    Form1 form({messageBox, commonDialog, browser, keySender, settings});
     QObject::connect(&form, &Form1::programEnded, &app, &QApplication::quit, Qt::QueuedConnection);
     form.Form_Load();
     if (form.hasEnded())

@@ -1,7 +1,10 @@
 #include "form1.h"
 
+#include "app/fontcommand.h"
+#include "app/layout.h"
 #include "assist/wordlists.h"
 #include "documents/files.h"
+#include "find/findpanel.h"
 #include "platform/commondialog.h"
 #include "platform/keysender.h"
 #include "platform/messagebox.h"
@@ -23,7 +26,7 @@ Form1::Form1(const Services &services, QObject *parent)
     , Text2(Frame1.widget())
     , Label2(Frame1.widget(), QStringLiteral("Replace:"))
     , Text3(Frame1.widget())
-    , Check1(Frame1.widget(), QStringLiteral("Whole word only"))
+    , Check1(Frame1.widget(), QStringLiteral("Match case"))
     , Command1(window.innerArea(), QStringLiteral("Find (next)"))
     , Command2(window.innerArea(), QStringLiteral("Replace"))
     , Command3(window.innerArea(), QStringLiteral("Close(F3)"))
@@ -34,6 +37,12 @@ Form1::Form1(const Services &services, QObject *parent)
     , CommonDialog1(services.commonDialog)
     , messageBox(services.messageBox)
     , keySender(services.keySender)
+    , m_find(std::make_unique<FindPanel>(Frame1, Text2, Text3, Check1,
+                                         std::array{&Command1, &Command2, &Command3, &Command4},
+                                         Text1, messageBox))
+    , m_layout(std::make_unique<Layout>(window, WebBrowser1, Text1, Frame1, Command1, Command2,
+                                        Command3, Command4, Timer1))
+    , m_font(std::make_unique<FontCommand>(CommonDialog1, Text1, services.settings))
 {
     const QFont windowFont = Fonts::designed(QStringLiteral("Tahoma"), 9, false);
     window.setFont(windowFont);
@@ -63,6 +72,12 @@ Form1::Form1(const Services &services, QObject *parent)
 
     Text1.onChange([this] { Text1_Change(); });
     window.onResize([this] { Form_Resize(); });
+    Timer1.onTimer([this] { Timer1_Timer(); });
+    Command1.onClick([this] { Command1_Click(); });
+    Command2.onClick([this] { Command2_Click(); });
+    Command3.onClick([this] { Command3_Click(); });
+    Command4.onClick([this] { Command4_Click(); });
+    Text2.onGotFocus([this] { Text2_GotFocus(); });
     window.onClose([this](bool &cancel) { Form_Unload(cancel); });
 }
 
@@ -184,9 +199,42 @@ void Form1::Form_Unload(bool &cancel)
     endProgram();
 }
 
-void Form1::search_Click() {}
+void Form1::search_Click()
+{
+    m_find->toggle();
+    m_layout->start();
+}
 
-void Form1::font_Click() {}
+void Form1::Command1_Click()
+{
+    m_find->findNext();
+}
+
+void Form1::Command2_Click()
+{
+    m_find->replace();
+}
+
+void Form1::Command3_Click()
+{
+    m_find->close();
+    m_layout->start();
+}
+
+void Form1::Command4_Click()
+{
+    m_find->replaceAll();
+}
+
+void Form1::Text2_GotFocus()
+{
+    m_find->findBoxGotFocus();
+}
+
+void Form1::font_Click()
+{
+    m_font->run();
+}
 
 void Form1::htmltable_Click() {}
 
@@ -221,7 +269,15 @@ void Form1::aboutvlm_Click()
 
 void Form1::Text1_Change() {}
 
-void Form1::Form_Resize() {}
+void Form1::Form_Resize()
+{
+    m_find->setEditorHeightTaken(m_layout->resize());
+}
+
+void Form1::Timer1_Timer()
+{
+    m_layout->tick();
+}
 
 void Form1::deletePreviewFile()
 {

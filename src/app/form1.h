@@ -11,8 +11,13 @@
 
 #include <QObject>
 
+#include <memory>
+
 class CommonDialog;
+class FindPanel;
+class FontCommand;
 class KeySender;
+class Layout;
 class MessageBox;
 
 // The one window of the editor: its controls, menus and state, start-up and shut-down. Each
@@ -74,6 +79,12 @@ public:
 
     void Text1_Change();
     void Form_Resize();
+    void Timer1_Timer();
+    void Command1_Click();
+    void Command2_Click();
+    void Command3_Click();
+    void Command4_Click();
+    void Text2_GotFocus();
     void Form_Unload(bool &cancel);
 
 signals:
@@ -86,4 +97,7 @@ private:
     void endProgram();
 
     bool m_ended = false;
+    std::unique_ptr<FindPanel> m_find;
+    std::unique_ptr<Layout> m_layout;
+    std::unique_ptr<FontCommand> m_font;
 };

@@ -4,6 +4,7 @@ class Browser;
 class CommonDialog;
 class KeySender;
 class MessageBox;
+class mdlRegistry;
 
 // The modal and external services the window works with: the real ones in the program,
 // scripted doubles in tests.
@@ -13,4 +14,5 @@ struct Services
     CommonDialog &commonDialog;
     Browser &browser;
     KeySender &keySender;
+    mdlRegistry &settings;
 };

@@ -7,6 +7,7 @@
 #include <QFontMetrics>
 #include <QIcon>
 #include <QKeyEvent>
+#include <QLayout>
 #include <QMainWindow>
 #include <QMenuBar>
 #include <QStatusBar>

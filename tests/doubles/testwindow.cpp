@@ -2,10 +2,21 @@
 
 #include <QCoreApplication>
 #include <QMainWindow>
+#include <QStandardPaths>
 #include <QTest>
 
+namespace {
+// Tests never write to the user's own configuration.
+QString testSettingsFile()
+{
+    QStandardPaths::setTestModeEnabled(true);
+    return IniSettingsStore::defaultFileName();
+}
+} // namespace
+
 TestWindow::TestWindow()
-    : form(std::make_unique<Form1>(Services{messageBox, dialog, browser, keySender}))
+    : settings(testSettingsFile())
+    , form(std::make_unique<Form1>(Services{messageBox, dialog, browser, keySender, settings}))
 {}
 
 TestWindow::~TestWindow() = default;

@@ -6,6 +6,7 @@
 
 #include "app/form1.h"
 #include "platform/qtkeysender.h"
+#include "platform/settingsstore.h"
 
 #include <QTemporaryDir>
 
@@ -30,5 +31,6 @@ struct TestWindow
     FakeCommonDialog dialog;
     FakeBrowser browser;
     QtKeySender keySender;
+    IniSettingsStore settings; // in the test configuration folder
     std::unique_ptr<Form1> form;
 };
