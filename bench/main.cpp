@@ -9,6 +9,7 @@
 
 #include "app/form1.h"
 #include "platform/qtkeysender.h"
+#include "platform/settingsstore.h"
 #include "platform/webenginebrowser.h"
 
 #include <QApplication>
@@ -69,7 +70,7 @@ struct Editor
         if (realBrowser)
             webBrowser = std::make_unique<WebEngineBrowser>();
         Browser &browser = webBrowser ? static_cast<Browser &>(*webBrowser) : countingBrowser;
-        form = std::make_unique<Form1>(Services{messageBox, dialog, browser, keySender});
+        form = std::make_unique<Form1>(Services{messageBox, dialog, browser, keySender, settings});
     }
 
     void open(const QString &path)
@@ -88,6 +89,8 @@ struct Editor
     FakeCommonDialog dialog;
     FakeBrowser countingBrowser;
     QtKeySender keySender;
+    QTemporaryDir settingsFolder;
+    IniSettingsStore settings{settingsFolder.filePath(QStringLiteral("settings.ini"))};
     std::unique_ptr<WebEngineBrowser> webBrowser;
     std::unique_ptr<Form1> form;
 };

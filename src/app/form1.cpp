@@ -81,7 +81,12 @@ Form1::Form1(const Services &services, QObject *parent)
     window.onClose([this](bool &cancel) { Form_Unload(cancel); });
 }
 
-Form1::~Form1() = default;
+Form1::~Form1()
+{
+    // The widgets go first: while they are torn down they may still report focus and other
+    // events to the controls and handlers here.
+    window.deleteWidgets();
+}
 
 void Form1::buildMenus()
 {

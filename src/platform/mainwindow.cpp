@@ -172,3 +172,8 @@ void MainWindow::closeWithoutAsking()
     m_window->m_closingWithoutAsking = true;
     m_window->close();
 }
+
+void MainWindow::deleteWidgets()
+{
+    m_window.reset();
+}

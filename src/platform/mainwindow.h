@@ -49,6 +49,8 @@ public:
     void onClose(std::function<void(bool &cancel)> handler);
     // Closes the window without running the close handler.
     void closeWithoutAsking();
+    // Deletes the window and every widget in it; nothing else may be called afterwards.
+    void deleteWidgets();
 
 private:
     std::unique_ptr<WindowWidget> m_window;
