@@ -34,6 +34,7 @@ Form1::Form1(const Services &services, QObject *parent)
     , CommonDialog1(services.commonDialog)
     , messageBox(services.messageBox)
     , keySender(services.keySender)
+    , m_markup(window, Text1, List1, List2, assist, keySender, [this] { Text1_Change(); })
 {
     const QFont windowFont = Fonts::designed(QStringLiteral("Tahoma"), 9, false);
     window.setFont(windowFont);
@@ -62,6 +63,11 @@ Form1::Form1(const Services &services, QObject *parent)
     Command4.Move(7200, 3480, 975, 360);
 
     Text1.onChange([this] { Text1_Change(); });
+    Text1.onKeyDown([this](int &keyCode, int shift) { Text1_KeyDown(keyCode, shift); });
+    Text1.onKeyPress([this](int &keyAscii) { Text1_KeyPress(keyAscii); });
+    Text1.onClick([this] { Text1_Click(); });
+    List1.onKeyDown([this](int &keyCode, int shift) { List1_KeyDown(keyCode, shift); });
+    List2.onKeyDown([this](int &keyCode, int shift) { List2_KeyDown(keyCode, shift); });
     window.onResize([this] { Form_Resize(); });
     window.onClose([this](bool &cancel) { Form_Unload(cancel); });
 }
@@ -219,7 +225,37 @@ void Form1::aboutvlm_Click()
     messageBox.MsgBox(text, 64, QStringLiteral("About VLM"));
 }
 
-void Form1::Text1_Change() {}
+void Form1::Text1_Change()
+{
+    if (page.isopening == 1)
+        return;
+    m_markup.textChanged();
+}
+
+void Form1::Text1_KeyDown(int &KeyCode, int Shift)
+{
+    m_markup.editorKeyDown(KeyCode, Shift);
+}
+
+void Form1::Text1_KeyPress(int &KeyAscii)
+{
+    m_markup.editorKeyPress(KeyAscii);
+}
+
+void Form1::Text1_Click()
+{
+    m_markup.editorClick();
+}
+
+void Form1::List1_KeyDown(int &KeyCode, int)
+{
+    m_markup.listKeyDown(List1, KeyCode);
+}
+
+void Form1::List2_KeyDown(int &KeyCode, int)
+{
+    m_markup.listKeyDown(List2, KeyCode);
+}
 
 void Form1::Form_Resize() {}
 

@@ -2,6 +2,7 @@
 
 #include "app/services.h"
 #include "assist/completionstate.h"
+#include "assist/markupassist.h"
 #include "documents/pagestate.h"
 #include "platform/browsercontrol.h"
 #include "platform/controls.h"
@@ -73,6 +74,11 @@ public:
     void aboutvlm_Click();
 
     void Text1_Change();
+    void Text1_KeyDown(int &KeyCode, int Shift);
+    void Text1_KeyPress(int &KeyAscii);
+    void Text1_Click();
+    void List1_KeyDown(int &KeyCode, int Shift);
+    void List2_KeyDown(int &KeyCode, int Shift);
     void Form_Resize();
     void Form_Unload(bool &cancel);
 
@@ -86,4 +92,5 @@ private:
     void endProgram();
 
     bool m_ended = false;
+    MarkupAssist m_markup;
 };
