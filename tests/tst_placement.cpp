@@ -1,5 +1,5 @@
+#include "assisttesting.h"
 #include "doubles/testwindow.h"
-#include "keytyping.h"
 
 #include "platform/units.h"
 
@@ -108,7 +108,7 @@ void TestPlacement::listAtTheCaret()
     }
     f.Text1.setText(text);
     f.Text1.setSelStart(caret);
-    typeKeys(QStringLiteral("<"));
+    AssistTesting::typeKeys(f, QStringLiteral("<"));
 
     QVERIFY(f.List1.Visible());
     QVERIFY(!f.List2.Visible());
@@ -134,11 +134,11 @@ void TestPlacement::visibleListStaysWhereItIs()
     Form1 &f = form();
     f.Text1.setText(QStringLiteral("<script>"));
     f.Text1.setSelStart(8);
-    typeKeys(QStringLiteral("<t"));
+    AssistTesting::typeKeys(f, QStringLiteral("<t"));
     QVERIFY(f.List1.Visible());
     const QPointF placed(f.List1.Left(), f.List1.Top());
 
-    typeKeys(QStringLiteral("{Enter}ta"));
+    AssistTesting::typeKeys(f, QStringLiteral("{Enter}ta"));
     QCOMPARE(f.Text1.Text(), QStringLiteral("<script><t\r\nta"));
     QVERIFY(f.List1.Visible());
     QCOMPARE(QPointF(f.List1.Left(), f.List1.Top()), placed);
