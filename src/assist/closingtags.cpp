@@ -64,18 +64,14 @@ void ClosingTags::finishTagBeforeBreak(int keyAscii)
 
 bool ClosingTags::insideScriptBlock(QStringView text)
 {
-    // The nearest "script" preceded by "<" or "</" decides.
-    constexpr QStringView word = u"script";
-    qsizetype from = text.size() - word.size();
-    while (from >= 0) {
-        const qsizetype at = text.lastIndexOf(word, from, Qt::CaseInsensitive);
-        if (at < 0)
-            return false;
-        if (at >= 1 && text.at(at - 1) == u'<')
+    // The nearest "<" that begins "<script" or "</script" decides.
+    for (qsizetype at = text.lastIndexOf(u'<'); at >= 0;
+         at = at > 0 ? text.lastIndexOf(u'<', at - 1) : -1) {
+        const QStringView tag = text.mid(at + 1);
+        if (tag.startsWith(u"script", Qt::CaseInsensitive))
             return true;
-        if (at >= 2 && text.at(at - 1) == u'/' && text.at(at - 2) == u'<')
+        if (tag.startsWith(u"/script", Qt::CaseInsensitive))
             return false;
-        from = at - 1;
     }
     return false;
 }
