@@ -64,13 +64,18 @@ void ClosingTags::finishTagBeforeBreak(int keyAscii)
 
 bool ClosingTags::insideScriptBlock(QStringView text)
 {
-    // The nearest "<" that begins "<script" or "</script" decides.
-    for (qsizetype at = text.lastIndexOf(u'<'); at >= 0;
-         at = at > 0 ? text.lastIndexOf(u'<', at - 1) : -1) {
-        const QStringView tag = text.mid(at + 1);
-        if (tag.startsWith(u"script", Qt::CaseInsensitive))
+    // The nearest "<" that begins "<script" or "</script" decides. Only a letter that folds to
+    // "s" can begin "script", which spares the full comparison at almost every other "<".
+    const auto mayBeginScript = [&text](qsizetype at) {
+        return at < text.size() && QChar::toCaseFolded(text.at(at).unicode()) == u's';
+    };
+    for (qsizetype at = text.size() - 1; at >= 0; --at) {
+        if (text.at(at) != u'<')
+            continue;
+        if (mayBeginScript(at + 1) && text.mid(at + 1).startsWith(u"script", Qt::CaseInsensitive))
             return true;
-        if (tag.startsWith(u"/script", Qt::CaseInsensitive))
+        if (at + 1 < text.size() && text.at(at + 1) == u'/' && mayBeginScript(at + 2) &&
+            text.mid(at + 2).startsWith(u"script", Qt::CaseInsensitive))
             return false;
     }
     return false;
