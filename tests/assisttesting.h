@@ -80,4 +80,65 @@ inline std::unique_ptr<TestWindow> windowWith(const QString &text, int caret)
     return window;
 }
 
+inline QString focusName(const Form1 &form)
+{
+    const QWidget *focused = QApplication::focusWidget();
+    return focused == form.Text1.editor()   ? QStringLiteral("editor")
+           : focused == form.List1.widget() ? QStringLiteral("List1")
+           : focused == form.List2.widget() ? QStringLiteral("List2")
+                                            : QStringLiteral("elsewhere");
+}
+
+// A table of keystrokes: the starting text and caret, the keys typed, and what the person
+// sees afterwards: text, caret, the visible list ("List1", "List2" or "") and its selected
+// word, the focus, and the remembered tag name. "*" or a caret of -1 is not looked at.
+inline void addKeyColumns()
+{
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<int>("caret");
+    QTest::addColumn<QString>("keys");
+    QTest::addColumn<QString>("expectedText");
+    QTest::addColumn<int>("expectedCaret");
+    QTest::addColumn<QString>("list");
+    QTest::addColumn<QString>("selected");
+    QTest::addColumn<QString>("tagmain");
+    QTest::addColumn<QString>("focus");
+}
+
+inline void keyRow(const char *name, const char *text, int caret, const char *keys,
+                   const char *expectedText, int expectedCaret, const char *list,
+                   const char *selected, const char *tagmain = "*", const char *focus = "editor")
+{
+    QTest::newRow(name) << QString::fromUtf8(text) << caret << QString::fromUtf8(keys)
+                        << QString::fromUtf8(expectedText) << expectedCaret
+                        << QString::fromUtf8(list) << QString::fromUtf8(selected)
+                        << QString::fromUtf8(tagmain) << QString::fromUtf8(focus);
+}
+
+inline void checkKeyRow()
+{
+    QFETCH(QString, text);
+    QFETCH(int, caret);
+    QFETCH(QString, keys);
+    QFETCH(QString, expectedText);
+    QFETCH(int, expectedCaret);
+    QFETCH(QString, list);
+    QFETCH(QString, selected);
+    QFETCH(QString, tagmain);
+    QFETCH(QString, focus);
+
+    const auto window = windowWith(text, caret);
+    Form1 &form = *window->form;
+    typeKeys(form, keys);
+    if (expectedText != QLatin1String("*"))
+        QCOMPARE(form.Text1.Text(), expectedText);
+    if (expectedCaret >= 0)
+        QCOMPARE(form.Text1.SelStart(), expectedCaret);
+    QCOMPARE(visibleList(form), list);
+    QCOMPARE(selectedWord(form), selected);
+    if (tagmain != QLatin1String("*"))
+        QCOMPARE(form.assist.Tagmain, tagmain);
+    QCOMPARE(focusName(form), focus);
+}
+
 } // namespace AssistTesting

@@ -10,86 +10,47 @@ class TestClosingTags : public QObject
 
 private slots:
     void closing_data();
-    void closing();
+    void closing() { checkKeyRow(); }
 };
 
 void TestClosingTags::closing_data()
 {
-    QTest::addColumn<QString>("text");
-    QTest::addColumn<int>("caret");
-    QTest::addColumn<QString>("keys");
-    QTest::addColumn<QString>("expectedText");
-    QTest::addColumn<int>("expectedCaret");
-    QTest::addColumn<QString>("tagmain"); // "*": not looked at
-
-    const QString none;
-    const QString any = QStringLiteral("*");
-    const QString script = QStringLiteral("<script>\r\n\r\n</script>");
-    const auto row = [](const char *name, const QString &text, int caret, const char *keys,
-                        const char *expected, int expectedCaret) -> QTestData & {
-        return QTest::newRow(name) << text << caret << QString::fromUtf8(keys)
-                                   << QString::fromUtf8(expected) << expectedCaret;
-    };
-
-    row("tag name", none, 0, "<table>", "<table></table>", 7) << none;
-    row("after attributes", none, 0, "<table border=1>", "<table border=1></table>", 16) << none;
-    row("after a space", none, 0, "<table >", "<table></table> ", 7) << none;
-    row("enter", none, 0, "<table{Enter}", "<table></table>", 7) << none;
-    row("enter after attributes", none, 0, "<td width=5{Enter}", "<td width=5></td>", 12) << none;
-    row("img", none, 0, "<img>", "<img>", 5) << "img";
-    row("br", none, 0, "<br>", "<br>", 4) << any;
-    row("bold", none, 0, "<b>", "<b>", 3) << any;
-    row("hr is not exempt", none, 0, "<hr>", "<hr></hr>", 4) << none;
-    row("capital IMG", none, 0, "<IMG>", "<IMG></IMG>", 5) << none;
-    row("declaration", none, 0, "<!DOCTYPE html>", "<!DOCTYPE html>", 15) << any;
-    row("closing tag", none, 0, "</table>", "</table>", 8) << any;
-    row("path value", none, 0, "<a href=/x>", "<a href=/x>", 11) << any;
-    row("quoted path value", none, 0, "<a href=\"/x\">", "<a href=\"/x\"></a>", 13) << none;
-    row("closing tag already there", QStringLiteral("</table>"), 0, "<table>", "<table></table>", 7)
-        << any;
-    row("script tag", none, 0, "<script>", "<script></script>", 8) << none;
-    row("script tag in capitals", none, 0, "<SCRIPT>", "<SCRIPT>", 8) << any;
-    row("inside a script block", script, 10, "<p>", "<script>\r\n<p>\r\n</script>", 13) << "p";
-    row("after a script block", script + QStringLiteral("\r\n"), 23, "<p>",
-        "<script>\r\n\r\n</script>\r\n<p></p>", 26)
-        << none;
-    row("open parenthesis", QStringLiteral("if (a"), 5, "<x>", "if (a<x>", 8) << none;
-    row("closed parenthesis", QStringLiteral("f(a) "), 5, "<x>", "f(a) <x></x>", 8) << none;
-    row("click keeps the name", QStringLiteral(" abc"), 0, "<td{Click=7}>", "<td abc></td>", 8)
-        << none;
+    addKeyColumns();
+    keyRow("tag name", "", 0, "<table>", "<table></table>", 7, "", "", "");
+    keyRow("after attributes", "", 0, "<table border=1>", "<table border=1></table>", 16, "", "");
+    keyRow("after a space", "", 0, "<table >", "<table></table> ", 7, "", "");
+    keyRow("enter", "", 0, "<table{Enter}", "<table></table>", 7, "", "");
+    keyRow("bold", "", 0, "<b>", "<b>", 3, "", "");
+    keyRow("hr is not exempt", "", 0, "<hr>", "<hr></hr>", 4, "", "");
+    keyRow("capital IMG", "", 0, "<IMG>", "<IMG></IMG>", 5, "", "");
+    keyRow("declaration", "", 0, "<!DOCTYPE html>", "<!DOCTYPE html>", 15, "", "");
+    keyRow("closing tag", "", 0, "</table>", "</table>", 8, "", "");
+    keyRow("path value", "", 0, "<a href=/x>", "<a href=/x>", 11, "", "");
+    keyRow("quoted path value", "", 0, "<a href=\"/x\">", "<a href=\"/x\"></a>", 13, "", "");
+    keyRow("closing tag already there", "</table>", 0, "<table>", "<table></table>", 7, "", "");
+    keyRow("script tag", "", 0, "<script>", "<script></script>", 8, "", "");
+    keyRow("script tag in capitals", "", 0, "<SCRIPT>", "<SCRIPT>", 8, "", "");
+    keyRow("inside a script block", "<script>\r\n\r\n</script>", 10, "<p>",
+           "<script>\r\n<p>\r\n</script>", 13, "", "", "p");
+    keyRow("after a script block", "<SCRIPT>\r\n</Script>\r\n", 21, "<p>",
+           "<SCRIPT>\r\n</Script>\r\n<p></p>", 24, "", "");
+    keyRow("open parenthesis", "if (a", 5, "<x>", "if (a<x>", 8, "", "", "");
+    keyRow("closed parenthesis", "f(a) ", 5, "<x>", "f(a) <x></x>", 8, "", "");
+    keyRow("click keeps the name", " abc", 0, "<td{Click=7}>", "<td abc></td>", 8, "", "");
 
     // Enter inside an unfinished tag
-    row("enter after br", none, 0, "<br{Enter}", "<br>\r\n", 6) << any;
-    row("enter after img attributes", none, 0, "<img src=x{Enter}", "<img src=x>\r\n", 13) << any;
-    row("enter with a > ahead", QStringLiteral(">"), 0, "<br{Enter}", "<br\r\n>", 5) << any;
-    row("enter with a tag ahead", QStringLiteral("<p>"), 0, "<br{Enter}", "<br>\r\n<p>", 6) << any;
-    row("enter after a declaration", QStringLiteral("<!DOCTYPE html>\r\n"), 17, "<br{Enter}",
-        "<!DOCTYPE html>\r\n<br\r\n", 22)
-        << any;
-    row("enter in a script block", script, 10, "<br{Enter}", "<script>\r\n<br\r\n\r\n</script>", 15)
-        << any;
+    keyRow("enter after br", "", 0, "<br{Enter}", "<br>\r\n", 6, "", "");
+    keyRow("enter after img attributes", "", 0, "<img src=x{Enter}", "<img src=x>\r\n", 13, "", "");
+    keyRow("enter with a > ahead", ">", 0, "<br{Enter}", "<br\r\n>", 5, "List1", "");
+    keyRow("enter with a tag ahead", "<p>", 0, "<br{Enter}", "<br>\r\n<p>", 6, "", "");
+    keyRow("enter after a declaration", "<!DOCTYPE html>\r\n", 17, "<br{Enter}",
+           "<!DOCTYPE html>\r\n<br\r\n", 22, "List1", "");
+    keyRow("enter in a script block", "<script>\r\n\r\n</script>", 10, "<br{Enter}",
+           "<script>\r\n<br\r\n\r\n</script>", 15, "List1", "");
 
     // The very start of a text that begins with a space
-    row("> at the start", QStringLiteral(" abc"), 0, ">", "> abc", 1) << any;
-    row("enter at the start", QStringLiteral(" abc"), 0, "{Enter}", "\r\n abc", 2) << any;
-}
-
-void TestClosingTags::closing()
-{
-    QFETCH(QString, text);
-    QFETCH(int, caret);
-    QFETCH(QString, keys);
-    QFETCH(QString, expectedText);
-    QFETCH(int, expectedCaret);
-    QFETCH(QString, tagmain);
-
-    const auto window = windowWith(text, caret);
-    Form1 &form = *window->form;
-    typeKeys(form, keys);
-    QCOMPARE(form.Text1.Text(), expectedText);
-    QCOMPARE(form.Text1.SelStart(), expectedCaret);
-    if (tagmain != QLatin1String("*"))
-        QCOMPARE(form.assist.Tagmain, tagmain);
+    keyRow("> at the start", " abc", 0, ">", "> abc", 1, "", "");
+    keyRow("enter at the start", " abc", 0, "{Enter}", "\r\n abc", 2, "", "");
 }
 
 QTEST_MAIN(TestClosingTags)

@@ -16,18 +16,11 @@ private slots:
 
 void TestKeystrokesRandom::randomKeys()
 {
-    const QStringList keys = {
-        QStringLiteral("<"),      QStringLiteral(">"),       QStringLiteral("="),
-        QStringLiteral(" "),      QStringLiteral(" "),       QStringLiteral("\""),
-        QStringLiteral("/"),      QStringLiteral("!"),       QStringLiteral("("),
-        QStringLiteral(")"),      QStringLiteral("t"),       QStringLiteral("a"),
-        QStringLiteral("b"),      QStringLiteral("o"),       QStringLiteral("r"),
-        QStringLiteral("s"),      QStringLiteral("c"),       QStringLiteral("i"),
-        QStringLiteral("p"),      QStringLiteral("{Enter}"), QStringLiteral("{BS}"),
-        QStringLiteral("{Del}"),  QStringLiteral("{Up}"),    QStringLiteral("{Down}"),
-        QStringLiteral("{Left}"), QStringLiteral("{Right}"), QStringLiteral("{Esc}"),
-        QStringLiteral("{Home}"), QStringLiteral("{End}"),
-    };
+    QStringList keys = QStringLiteral("{Enter} {BS} {Del} {Up} {Down} {Left} {Right} {Esc} "
+                                      "{Home} {End}")
+                           .split(u' ');
+    for (const QChar c : QStringLiteral("<>=  \"/!()tabloscip"))
+        keys.append(c);
     const auto window = windowWith(QString(), 0);
     Form1 &form = *window->form;
     QRandomGenerator random(20240611);
@@ -39,22 +32,19 @@ void TestKeystrokesRandom::randomKeys()
         if (QTest::currentTestFailed())
             return;
 
-        const QString context =
-            QStringLiteral("after key %1, typed: %2").arg(i).arg(typed.right(80));
+        const QByteArray context = QStringLiteral("key %1 of: %2").arg(i).arg(typed).toUtf8();
         const QString &text = form.Text1.Text();
-        const int caret = form.Text1.SelStart();
-        QVERIFY2(caret >= 0 && caret <= text.size(), qPrintable(context));
-        QVERIFY2(!(form.List1.Visible() && form.List2.Visible()), qPrintable(context));
-        QString shown = text;
-        shown.replace(QLatin1String("\r\n"), QLatin1String("\n"));
-        QVERIFY2(shown == form.Text1.editor()->toPlainText(), qPrintable(context));
-        const QWidget *focus = QApplication::focusWidget();
-        QVERIFY2(focus == form.Text1.editor() || focus == form.List1.widget() ||
-                     focus == form.List2.widget(),
-                 qPrintable(context));
+        QVERIFY2(form.Text1.SelStart() >= 0 && form.Text1.SelStart() <= text.size(), context);
+        QVERIFY2(visibleList(form) != QLatin1String("both"), context);
+        QVERIFY2(QString(text).replace(QLatin1String("\r\n"), QLatin1String("\n")) ==
+                     form.Text1.editor()->toPlainText(),
+                 context);
+        QVERIFY2(focusName(form) != QLatin1String("elsewhere"), context);
         // Start afresh now and then, so that the text stays short and every context recurs.
-        if (text.size() > 400)
+        if (text.size() > 400) {
             form.Text1.setText(QString());
+            typed.clear();
+        }
     }
 }
 
