@@ -43,6 +43,7 @@ Form1::Form1(const Services &services, QObject *parent)
     , m_layout(std::make_unique<Layout>(window, WebBrowser1, Text1, Frame1, Command1, Command2,
                                         Command3, Command4, Timer1))
     , m_font(std::make_unique<FontCommand>(CommonDialog1, Text1, services.settings))
+    , m_markup(window, Text1, List1, List2, assist, keySender, [this] { Text1_Change(); })
 {
     const QFont windowFont = Fonts::designed(QStringLiteral("Tahoma"), 9, false);
     window.setFont(windowFont);
@@ -71,6 +72,11 @@ Form1::Form1(const Services &services, QObject *parent)
     Command4.Move(7200, 3480, 975, 360);
 
     Text1.onChange([this] { Text1_Change(); });
+    Text1.onKeyDown([this](int &keyCode, int shift) { Text1_KeyDown(keyCode, shift); });
+    Text1.onKeyPress([this](int &keyAscii) { Text1_KeyPress(keyAscii); });
+    Text1.onClick([this] { Text1_Click(); });
+    List1.onKeyDown([this](int &keyCode, int shift) { List1_KeyDown(keyCode, shift); });
+    List2.onKeyDown([this](int &keyCode, int shift) { List2_KeyDown(keyCode, shift); });
     window.onResize([this] { Form_Resize(); });
     Timer1.onTimer([this] { Timer1_Timer(); });
     Command1.onClick([this] { Command1_Click(); });
@@ -272,7 +278,37 @@ void Form1::aboutvlm_Click()
     messageBox.MsgBox(text, 64, QStringLiteral("About VLM"));
 }
 
-void Form1::Text1_Change() {}
+void Form1::Text1_Change()
+{
+    if (page.isopening == 1)
+        return;
+    m_markup.textChanged();
+}
+
+void Form1::Text1_KeyDown(int &KeyCode, int Shift)
+{
+    m_markup.editorKeyDown(KeyCode, Shift);
+}
+
+void Form1::Text1_KeyPress(int &KeyAscii)
+{
+    m_markup.editorKeyPress(KeyAscii);
+}
+
+void Form1::Text1_Click()
+{
+    m_markup.editorClick();
+}
+
+void Form1::List1_KeyDown(int &KeyCode, int)
+{
+    m_markup.listKeyDown(List1, KeyCode);
+}
+
+void Form1::List2_KeyDown(int &KeyCode, int)
+{
+    m_markup.listKeyDown(List2, KeyCode);
+}
 
 void Form1::Form_Resize()
 {

@@ -2,6 +2,7 @@
 
 #include "app/services.h"
 #include "assist/completionstate.h"
+#include "assist/markupassist.h"
 #include "documents/pagestate.h"
 #include "platform/browsercontrol.h"
 #include "platform/controls.h"
@@ -78,6 +79,11 @@ public:
     void aboutvlm_Click();
 
     void Text1_Change();
+    void Text1_KeyDown(int &KeyCode, int Shift);
+    void Text1_KeyPress(int &KeyAscii);
+    void Text1_Click();
+    void List1_KeyDown(int &KeyCode, int Shift);
+    void List2_KeyDown(int &KeyCode, int Shift);
     void Form_Resize();
     void Timer1_Timer();
     void Command1_Click();
@@ -100,4 +106,5 @@ private:
     std::unique_ptr<FindPanel> m_find;
     std::unique_ptr<Layout> m_layout;
     std::unique_ptr<FontCommand> m_font;
+    MarkupAssist m_markup;
 };

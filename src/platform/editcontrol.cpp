@@ -112,6 +112,12 @@ EditControl::EditControl(QWidget *parent)
                      [this](int position, int removed, int added) {
                          documentChanged(position, removed, added);
                      });
+    // A change made by the user is announced once the document has laid out the new text, so
+    // that the change event finds the caret's place up to date.
+    QObject::connect(m_editor->document(), &QTextDocument::contentsChanged, m_editor, [this] {
+        if (!m_inKey)
+            announceChange();
+    });
 }
 
 EditControl::~EditControl() = default;
@@ -264,11 +270,30 @@ void EditControl::keyPressed(QKeyEvent *event)
                                                               : 0;
             QKeyEvent replaced(QEvent::KeyPress, key, Qt::NoModifier,
                                QString(QChar(char16_t(keyAscii))));
-            m_editor->defaultKeyPress(&replaced);
+            defaultKeyPress(&replaced);
             return;
         }
     }
+    defaultKeyPress(event);
+}
+
+// A typed change is announced after the control has handled the key in full, the caret
+// scrolled into view included.
+void EditControl::defaultKeyPress(QKeyEvent *event)
+{
+    const bool outer = m_inKey;
+    m_inKey = true;
     m_editor->defaultKeyPress(event);
+    m_inKey = outer;
+    announceChange();
+}
+
+void EditControl::announceChange()
+{
+    if (!m_changePending)
+        return;
+    m_changePending = false;
+    changed();
 }
 
 void EditControl::clicked()
@@ -333,7 +358,7 @@ void EditControl::documentChanged(int position, int removed, int added)
     QString text = inserted.mid(first, last - first);
     text.replace(ParagraphSeparator, QLatin1String("\r\n"));
     replaceModel(modelStart, modelEnd, text, position + first);
-    changed();
+    m_changePending = true;
 }
 
 void EditControl::replaceModel(int modelStart, int modelEnd, QString text, int documentStart)

@@ -68,6 +68,8 @@ private:
     };
 
     void keyPressed(QKeyEvent *event);
+    void defaultKeyPress(QKeyEvent *event);
+    void announceChange();
     void clicked();
     void gotFocus();
     void pasted(const QString &text);
@@ -84,6 +86,8 @@ private:
     int m_documentLength = 0;
     int m_loneBreaks = 0;
     bool m_writing = false;
+    bool m_inKey = false;
+    bool m_changePending = false;
     mutable Anchor m_anchor;
 
     Handler m_change;

@@ -1,0 +1,71 @@
+#include "completionstage.h"
+
+#include "caretcontext.h"
+#include "completionstate.h"
+#include "placement.h"
+
+#include "platform/editcontrol.h"
+#include "platform/listcontrol.h"
+
+#include <algorithm>
+
+namespace {
+constexpr int LookAhead = 5;
+} // namespace
+
+CompletionStage::CompletionStage(EditControl &Text1, ListControl &List1, ListControl &List2,
+                                 CompletionState &state, Placement &placement)
+    : m_text1(Text1)
+    , m_list1(List1)
+    , m_list2(List2)
+    , m_state(state)
+    , m_placement(placement)
+{}
+
+void CompletionStage::run()
+{
+    const QString &text = m_text1.Text();
+    const int caret = m_text1.SelStart();
+    CaretContext::read(m_state, text, caret);
+
+    switch (CaretContext::classify(m_state)) {
+    case CaretContext::Case::Outside:
+        m_list1.setVisible(false);
+        m_list2.setVisible(false);
+        return;
+    case CaretContext::Case::Word:
+        m_list2.setVisible(false);
+        CaretContext::readWord(m_state, text, caret);
+        if (m_state.Loc1 > m_state.Locsp)
+            m_state.Tagmain = m_state.Tagstring;
+        if (!m_list1.Visible())
+            m_placement.place(m_list1);
+        m_state.Finded1 = select(m_list1, m_state.Tagstring, m_state.Attop);
+        return;
+    case CaretContext::Case::Attribute:
+        m_list1.setVisible(false);
+        CaretContext::readAttribute(m_state, text, caret);
+        if (!m_list2.Visible())
+            m_placement.place(m_list2);
+        m_state.Finded2 = select(m_list2, m_state.Tagstring, m_state.Attop);
+        if (m_state.Finded2)
+            m_state.Completed = false;
+        return;
+    }
+}
+
+bool CompletionStage::select(ListControl &list, const QString &prefix, bool attop)
+{
+    if (!prefix.isEmpty()) {
+        const int count = list.ListCount();
+        for (int i = 0; i < count; ++i) {
+            if (!list.List(i).startsWith(prefix, Qt::CaseInsensitive))
+                continue;
+            list.setListIndex(std::clamp(attop ? i - LookAhead : i + LookAhead, 0, count - 1));
+            list.setListIndex(i);
+            return true;
+        }
+    }
+    list.setListIndex(-1);
+    return false;
+}
