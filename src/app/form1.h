@@ -2,12 +2,15 @@
 
 #include "app/services.h"
 #include "assist/completionstate.h"
+#include "assist/insertmenu.h"
+#include "documents/documents.h"
 #include "documents/pagestate.h"
 #include "platform/browsercontrol.h"
 #include "platform/controls.h"
 #include "platform/editcontrol.h"
 #include "platform/listcontrol.h"
 #include "platform/mainwindow.h"
+#include "preview/livepreview.h"
 
 #include <QObject>
 
@@ -51,6 +54,10 @@ public:
 
     PageState page;
     CompletionState assist;
+
+    InsertMenu insertMenu;
+    LivePreview livePreview;
+    Documents documents;
 
     void new_Click();
     void open_Click();

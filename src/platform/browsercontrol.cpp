@@ -34,3 +34,8 @@ QString BrowserControl::LocationURL() const
 {
     return m_browser.LocationURL();
 }
+
+void BrowserControl::setTextEncoding(const QString &name)
+{
+    m_browser.setTextEncoding(name);
+}

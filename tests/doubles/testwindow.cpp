@@ -4,8 +4,9 @@
 #include <QMainWindow>
 #include <QTest>
 
-TestWindow::TestWindow()
-    : form(std::make_unique<Form1>(Services{messageBox, dialog, browser, keySender}))
+TestWindow::TestWindow(Browser *realBrowser)
+    : form(std::make_unique<Form1>(
+          Services{messageBox, dialog, realBrowser ? *realBrowser : browser, keySender}))
 {}
 
 TestWindow::~TestWindow() = default;
