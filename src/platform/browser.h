@@ -20,6 +20,4 @@ public:
     virtual void GoHome() = 0;
     // The address shown; a local file's is its file URL.
     virtual QString LocationURL() const = 0;
-    // The encoding of the documents loaded from now on that declare none ("UTF-8").
-    virtual void setTextEncoding(const QString &name) = 0;
 };

@@ -34,8 +34,3 @@ QString BrowserControl::LocationURL() const
 {
     return m_browser.LocationURL();
 }
-
-void BrowserControl::setTextEncoding(const QString &name)
-{
-    m_browser.setTextEncoding(name);
-}

@@ -16,7 +16,6 @@ public:
     void Refresh();
     void GoHome();
     QString LocationURL() const;
-    void setTextEncoding(const QString &name);
 
 private:
     Browser &m_browser;

@@ -2,7 +2,6 @@
 
 #include <QWebEnginePage>
 #include <QWebEngineProfile>
-#include <QWebEngineSettings>
 
 #include <chrono>
 
@@ -82,11 +81,6 @@ void WebEngineBrowser::GoHome()
 QString WebEngineBrowser::LocationURL() const
 {
     return m_view->url().toString();
-}
-
-void WebEngineBrowser::setTextEncoding(const QString &name)
-{
-    m_view->settings()->setDefaultTextEncoding(name);
 }
 
 void WebEngineBrowser::loadStarting()

@@ -22,9 +22,10 @@ public:
     void Refresh() override;
     void GoHome() override;
     QString LocationURL() const override;
-    void setTextEncoding(const QString &name) override;
 
     QWebEngineView *webView() const { return m_view; }
+    // A load runs, or a reload waits for its turn.
+    bool isLoading() const { return m_loading; }
 
 private:
     void loadStarting();

@@ -8,12 +8,27 @@
 
 #include <QFile>
 
+#include <algorithm>
+
 const QString LivePreview::Suffix = QStringLiteral("_VLM_temp.html");
 
 namespace {
 // Reports every script error as handled, so that a half-typed page runs quietly.
 const QByteArray ErrorSuppression = QByteArrayLiteral(
     "<script>function killerr_for_vlm(){return true;}window.onerror=killerr_for_vlm;</script>\r\n");
+
+bool isAscii(QStringView text)
+{
+    constexpr qsizetype Block = 4096;
+    for (qsizetype from = 0; from < text.size(); from += Block) {
+        char16_t all = 0;
+        for (const QChar c : text.mid(from, Block))
+            all |= c.unicode();
+        if (all >= 0x80)
+            return false;
+    }
+    return true;
+}
 } // namespace
 
 LivePreview::LivePreview(PageState &page, const EditControl &Text1, BrowserControl &WebBrowser1,
@@ -23,6 +38,18 @@ LivePreview::LivePreview(PageState &page, const EditControl &Text1, BrowserContr
     , m_browser(WebBrowser1)
     , m_window(window)
 {}
+
+// Without a byte-order mark or a declaration of its own among its first bytes, a page is
+// read in the encoding the browser guesses, and short texts defeat its guess: such a preview
+// declares the encoding it is written in.
+bool LivePreview::needsDeclaration(const QString &text) const
+{
+    return !m_page.encoding.hasByteOrderMark() &&
+           !QStringView(text)
+                .first(std::min(text.size(), qsizetype(1024)))
+                .contains(QLatin1String("charset"), Qt::CaseInsensitive) &&
+           !isAscii(text);
+}
 
 void LivePreview::update()
 {
@@ -41,7 +68,6 @@ void LivePreview::writeText()
 
 void LivePreview::show()
 {
-    m_browser.setTextEncoding(m_page.encoding.name());
     m_browser.Navigate(m_page.tempfile);
 }
 
@@ -55,11 +81,17 @@ void LivePreview::remove()
 // again; editing goes on.
 void LivePreview::write(bool suppressErrors)
 {
+    const QString &text = m_text1.Text();
     m_bytes.resize(0);
     m_page.encoding.appendByteOrderMark(m_bytes);
     if (suppressErrors)
         m_bytes.append(ErrorSuppression);
-    m_page.encoding.appendEncoded(m_bytes, m_text1.Text());
+    if (needsDeclaration(text)) {
+        m_bytes.append("<meta charset=\"");
+        m_bytes.append(m_page.encoding.name().toLatin1());
+        m_bytes.append("\">\r\n");
+    }
+    m_page.encoding.appendEncoded(m_bytes, text);
     m_bytes.append("\r\n");
 
     QFile file(m_page.tempfile);

@@ -24,12 +24,13 @@ public:
     void update();
     // Writes the preview file with the page text alone, as opening and saving a page do.
     void writeText();
-    // Shows the preview file in the browser, read in the page's encoding.
+    // Shows the preview file in the browser.
     void show();
     // Deletes the preview file, if there is one.
     void remove();
 
 private:
+    bool needsDeclaration(const QString &text) const;
     void write(bool suppressErrors);
 
     PageState &m_page;

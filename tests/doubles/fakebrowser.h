@@ -13,13 +13,11 @@ public:
     void Refresh() override;
     void GoHome() override;
     QString LocationURL() const override { return m_location; }
-    void setTextEncoding(const QString &name) override { textEncoding = name; }
 
     // Follows a link inside the page.
     void followLink(const QString &url) { m_location = url; }
 
     QStringList calls; // "Navigate <target>", "Refresh", "GoHome"
-    QString textEncoding;
 
 private:
     QString m_location;
