@@ -260,10 +260,12 @@ void TestDocuments::unencodableCharacterSavedAsReference()
     openPage(tw, path, QByteArray("caf\xE9\r\n"));
     tw.form->Text1.setSelStart(4);
     type(tw, QStringLiteral("€Ω"));
+    QTest::sendKeyEvent(QTest::Click, tw.form->Text1.editor(), Qt::Key_unknown,
+                        QStringLiteral("\U0001F600"), Qt::NoModifier);
     QCOMPARE(bytesOf(tw.form->page.tempfile),
-             Header + "<meta charset=\"windows-1252\">\r\ncaf\xE9\x80&#937;\r\n\r\n");
+             Header + "<meta charset=\"windows-1252\">\r\ncaf\xE9\x80&#937;&#128512;\r\n\r\n");
     tw.form->save_Click();
-    QCOMPARE(bytesOf(path), QByteArray("caf\xE9\x80&#937;\r\n"));
+    QCOMPARE(bytesOf(path), QByteArray("caf\xE9\x80&#937;&#128512;\r\n"));
 }
 
 void TestDocuments::openedPage()

@@ -159,7 +159,7 @@ void Form1::exit_Click()
         switch (messageBox.MsgBox(SavePrompt, 35, QStringLiteral("Warning"))) {
         case MessageBox::Yes:
             // A page that could not be written keeps the window open.
-            if (!(page.editingfile.isEmpty() ? documents.saveAs() : documents.save()))
+            if (!documents.save())
                 return;
             break;
         case MessageBox::No:
@@ -179,7 +179,7 @@ void Form1::Form_Unload(bool &cancel)
     if (page.ischanged == 1) {
         switch (messageBox.MsgBox(SavePrompt, 35, QStringLiteral("Warning"))) {
         case MessageBox::Yes:
-            if (!(page.editingfile.isEmpty() ? documents.saveAs() : documents.save())) {
+            if (!documents.save()) {
                 cancel = true;
                 return;
             }

@@ -27,11 +27,36 @@ int windows1252Byte(char16_t c)
     return -1;
 }
 
+// Four UTF-16 units at once, and the bits that mark any of them as not ASCII.
+constexpr quint64 NonAsciiUnits = 0xFF80FF80FF80FF80ULL;
+
+quint64 readWord(const char16_t *units)
+{
+    quint64 word;
+    std::memcpy(&word, units, sizeof word);
+    return word;
+}
+
 QByteArray reference(char32_t codePoint)
 {
     return QByteArrayLiteral("&#") + QByteArray::number(uint(codePoint)) + ';';
 }
 } // namespace
+
+bool TextEncoding::isAscii(QStringView text)
+{
+    const char16_t *units = text.utf16();
+    qsizetype i = 0;
+    for (; i + 4 <= text.size(); i += 4) {
+        if (readWord(units + i) & NonAsciiUnits)
+            return false;
+    }
+    for (; i < text.size(); ++i) {
+        if (units[i] >= 0x80)
+            return false;
+    }
+    return true;
+}
 
 QString TextEncoding::name() const
 {
@@ -105,8 +130,20 @@ void TextEncoding::appendWindows1252(QByteArray &out, QStringView text) const
     qsizetype used = out.size();
     out.resize(used + text.size());
     char *p = out.data() + used;
+    const char16_t *units = text.utf16();
     for (qsizetype i = 0; i < text.size(); ++i) {
-        const char16_t c = text.at(i).unicode();
+        // Runs of ASCII go four characters at a time.
+        while (i + 4 <= text.size() && !(readWord(units + i) & NonAsciiUnits)) {
+            p[0] = char(units[i]);
+            p[1] = char(units[i + 1]);
+            p[2] = char(units[i + 2]);
+            p[3] = char(units[i + 3]);
+            p += 4;
+            i += 4;
+        }
+        if (i == text.size())
+            break;
+        const char16_t c = units[i];
         const int byte = windows1252Byte(c);
         if (byte >= 0) {
             *p++ = char(byte);

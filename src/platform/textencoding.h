@@ -27,6 +27,8 @@ public:
     // The encoding's name as browsers know it.
     QString name() const;
 
+    static bool isAscii(QStringView text);
+
     // Decodes the bytes of a file; `found` tells the encoding they were in. A UTF-8
     // byte-order mark is noted there and is not part of the text.
     static QString decode(const QByteArray &bytes, TextEncoding *found);

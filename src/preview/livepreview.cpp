@@ -16,19 +16,6 @@ namespace {
 // Reports every script error as handled, so that a half-typed page runs quietly.
 const QByteArray ErrorSuppression = QByteArrayLiteral(
     "<script>function killerr_for_vlm(){return true;}window.onerror=killerr_for_vlm;</script>\r\n");
-
-bool isAscii(QStringView text)
-{
-    constexpr qsizetype Block = 4096;
-    for (qsizetype from = 0; from < text.size(); from += Block) {
-        char16_t all = 0;
-        for (const QChar c : text.mid(from, Block))
-            all |= c.unicode();
-        if (all >= 0x80)
-            return false;
-    }
-    return true;
-}
 } // namespace
 
 LivePreview::LivePreview(PageState &page, const EditControl &Text1, BrowserControl &WebBrowser1,
@@ -48,7 +35,7 @@ bool LivePreview::needsDeclaration(const QString &text) const
            !QStringView(text)
                 .first(std::min(text.size(), qsizetype(1024)))
                 .contains(QLatin1String("charset"), Qt::CaseInsensitive) &&
-           !isAscii(text);
+           !TextEncoding::isAscii(text);
 }
 
 void LivePreview::update()
