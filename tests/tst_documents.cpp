@@ -159,6 +159,8 @@ private slots:
     void failedSave();
     void failedSaveKeepsThePageOpen_data();
     void failedSaveKeepsThePageOpen();
+    void quitSavesTheChangedPage_data();
+    void quitSavesTheChangedPage();
     void saveAs();
     void failedSaveAsRestoresThePage();
     void saveKeepsLinkAndPermissions();
@@ -590,6 +592,33 @@ void TestDocuments::failedSaveKeepsThePageOpen()
     QCOMPARE(tw.dialog.shownTitles.size(), 1); // the first page's dialog only
 }
 
+void TestDocuments::quitSavesTheChangedPage_data()
+{
+    QTest::addColumn<bool>("close");
+    QTest::addRow("exit") << false;
+    QTest::addRow("window close") << true;
+}
+
+void TestDocuments::quitSavesTheChangedPage()
+{
+    QFETCH(bool, close);
+
+    TestWindow tw;
+    tw.load();
+    type(tw, QStringLiteral("x"));
+    tw.messageBox.answers = {MessageBox::Yes};
+    if (close)
+        QVERIFY(tw.form->window.window()->close());
+    else
+        tw.form->exit_Click();
+    QVERIFY(tw.form->hasEnded());
+    QCOMPARE(bytesOf(tw.pagePath()), tw.form->Text1.Text().toUtf8());
+    QVERIFY(!QFile::exists(tw.form->page.tempfile));
+    QCOMPARE(tw.messageBox.shown.size(), 2); // New File, the question
+}
+
+// A cancelled Save As shows the page's preview again; a completed one moves it beside the new
+// path.
 void TestDocuments::saveAs()
 {
     TestWindow tw;
@@ -597,6 +626,11 @@ void TestDocuments::saveAs()
     type(tw, QStringLiteral("x"));
     Form1 &form = *tw.form;
     const QString oldPreview = form.page.tempfile;
+    form.saveas_Click();
+    QCOMPARE(form.page.ischanged, qint16(1));
+    QCOMPARE(bytesOf(oldPreview), form.Text1.Text().toUtf8() + "\r\n");
+    QCOMPARE(tw.browser.calls.constLast(), QStringLiteral("Navigate ") + oldPreview);
+
     const QString path = tw.folder.filePath(QStringLiteral("new.html"));
     tw.dialog.files = {tw.folder.filePath(QStringLiteral("new"))};
     form.saveas_Click();

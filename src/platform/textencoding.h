@@ -22,11 +22,11 @@ public:
         , m_byteOrderMark(byteOrderMark)
     {}
 
-    Codec codec() const { return m_codec; }
     bool hasByteOrderMark() const { return m_byteOrderMark; }
     // The encoding's name as browsers know it.
     QString name() const;
 
+    // True when every character is ASCII, which reads the same in every encoding here.
     static bool isAscii(QStringView text);
 
     // Decodes the bytes of a file; `found` tells the encoding they were in. A UTF-8
@@ -38,12 +38,6 @@ public:
     // A character the encoding cannot hold is written as a numeric character reference
     // ("&#8364;"), so that nothing is lost.
     void appendEncoded(QByteArray &out, QStringView text) const;
-
-    friend bool operator==(const TextEncoding &a, const TextEncoding &b)
-    {
-        return a.m_codec == b.m_codec && a.m_byteOrderMark == b.m_byteOrderMark;
-    }
-    friend bool operator!=(const TextEncoding &a, const TextEncoding &b) { return !(a == b); }
 
 private:
     void appendUtf8(QByteArray &out, QStringView text) const;
