@@ -30,6 +30,7 @@ void TestFindPanel::init()
 {
     m_test = std::make_unique<TestWindow>();
     m_test->load();
+    m_test->messageBox.shown.clear(); // the new page's notice
     m_form = m_test->form.get();
 }
 

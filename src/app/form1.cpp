@@ -37,6 +37,10 @@ Form1::Form1(const Services &services, QObject *parent)
     , CommonDialog1(services.commonDialog)
     , messageBox(services.messageBox)
     , keySender(services.keySender)
+    , insertMenu(Text1, messageBox)
+    , livePreview(page, Text1, WebBrowser1, window)
+    , documents(page, {window, Text1, WebBrowser1, CommonDialog1, messageBox}, livePreview,
+                insertMenu, [this] { endProgram(); })
     , m_find(std::make_unique<FindPanel>(Frame1, Text2, Text3, Check1,
                                          std::array{&Command1, &Command2, &Command3, &Command4},
                                          Text1, messageBox))
@@ -150,6 +154,7 @@ void Form1::Form_Load()
     WebBrowser1.setHeight(20);
     Text1.setHeight(window.ScaleHeight() / 2);
     WebBrowser1.GoHome();
+    open_Click();
 }
 
 void Form1::new_Click()
@@ -159,21 +164,29 @@ void Form1::new_Click()
     open_Click();
 }
 
-void Form1::open_Click() {}
+void Form1::open_Click()
+{
+    documents.open();
+}
 
-void Form1::save_Click() {}
+void Form1::save_Click()
+{
+    documents.save();
+}
 
-void Form1::saveas_Click() {}
+void Form1::saveas_Click()
+{
+    documents.saveAs();
+}
 
 void Form1::exit_Click()
 {
     if (page.ischanged == 1) {
         switch (messageBox.MsgBox(SavePrompt, 35, QStringLiteral("Warning"))) {
         case MessageBox::Yes:
-            if (!page.editingfile.isEmpty())
-                save_Click();
-            else
-                saveas_Click();
+            // A page that could not be written keeps the window open.
+            if (!documents.save())
+                return;
             break;
         case MessageBox::No:
             break;
@@ -192,10 +205,10 @@ void Form1::Form_Unload(bool &cancel)
     if (page.ischanged == 1) {
         switch (messageBox.MsgBox(SavePrompt, 35, QStringLiteral("Warning"))) {
         case MessageBox::Yes:
-            if (!page.editingfile.isEmpty())
-                save_Click();
-            else
-                saveas_Click();
+            if (!documents.save()) {
+                cancel = true;
+                return;
+            }
             break;
         case MessageBox::No:
             break;
@@ -247,27 +260,60 @@ void Form1::font_Click()
     m_font->run();
 }
 
-void Form1::htmltable_Click() {}
+void Form1::htmltable_Click()
+{
+    insertMenu.wrap(InsertMenu::Table);
+}
 
-void Form1::htmlp_Click() {}
+void Form1::htmlp_Click()
+{
+    insertMenu.wrap(InsertMenu::Paragraph);
+}
 
-void Form1::htmlfont_Click() {}
+void Form1::htmlfont_Click()
+{
+    insertMenu.wrap(InsertMenu::Font);
+}
 
-void Form1::htmla_Click() {}
+void Form1::htmla_Click()
+{
+    insertMenu.wrap(InsertMenu::Anchor);
+}
 
-void Form1::htmlbr_Click() {}
+void Form1::htmlbr_Click()
+{
+    insertMenu.wrap(InsertMenu::LineBreak);
+}
 
-void Form1::htmlimg_Click() {}
+void Form1::htmlimg_Click()
+{
+    insertMenu.wrap(InsertMenu::Image);
+}
 
-void Form1::htmlscript_Click() {}
+void Form1::htmlscript_Click()
+{
+    insertMenu.wrap(InsertMenu::Script);
+}
 
-void Form1::html_Click() {}
+void Form1::html_Click()
+{
+    insertMenu.wrap(InsertMenu::Page);
+}
 
-void Form1::htmlother_Click() {}
+void Form1::htmlother_Click()
+{
+    insertMenu.wrap(InsertMenu::Other);
+}
 
-void Form1::nbsp_Click() {}
+void Form1::nbsp_Click()
+{
+    insertMenu.nbsp();
+}
 
-void Form1::inserthelp_Click() {}
+void Form1::inserthelp_Click()
+{
+    insertMenu.help();
+}
 
 void Form1::aboutvlm_Click()
 {
@@ -282,6 +328,7 @@ void Form1::Text1_Change()
 {
     if (page.isopening == 1)
         return;
+    livePreview.update();
     m_markup.textChanged();
 }
 

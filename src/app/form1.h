@@ -2,13 +2,16 @@
 
 #include "app/services.h"
 #include "assist/completionstate.h"
+#include "assist/insertmenu.h"
 #include "assist/markupassist.h"
+#include "documents/documents.h"
 #include "documents/pagestate.h"
 #include "platform/browsercontrol.h"
 #include "platform/controls.h"
 #include "platform/editcontrol.h"
 #include "platform/listcontrol.h"
 #include "platform/mainwindow.h"
+#include "preview/livepreview.h"
 
 #include <QObject>
 
@@ -57,6 +60,10 @@ public:
 
     PageState page;
     CompletionState assist;
+
+    InsertMenu insertMenu;
+    LivePreview livePreview;
+    Documents documents;
 
     void new_Click();
     void open_Click();

@@ -1,14 +1,17 @@
 #pragma once
 
+#include "platform/textencoding.h"
+
 #include <QString>
 #include <QtGlobal>
 
 // What the window knows of the open page.
 struct PageState
 {
-    QString editingfile;  // full path of the page
-    QString tempfile;     // the preview file: editingfile + "_VLM_temp.html"
-    qint16 ischanged = 0; // 1 when the text changed since the last open or save
-    qint16 isopening = 0; // 1 while the Open command replaces the text
-    qint16 filenum = 0;   // counts New commands
+    QString editingfile;   // full path of the page
+    QString tempfile;      // the preview file: editingfile + "_VLM_temp.html"
+    qint16 ischanged = 0;  // 1 when the text changed since the last open or save
+    qint16 isopening = 0;  // 1 while the Open command replaces the text
+    qint16 filenum = 0;    // counts New commands
+    TextEncoding encoding; // the page is saved and previewed as it was read
 };

@@ -3,16 +3,44 @@
 #include <QWebEnginePage>
 #include <QWebEngineProfile>
 
+#include <chrono>
+
 namespace {
 const QString HomePage = QStringLiteral("about:blank");
-}
+
+// A load that shows no progress for this long waits for a resource that may never come; a
+// reload asked for meanwhile goes ahead instead of waiting for it.
+constexpr std::chrono::seconds Patience(5);
+
+// The half-typed page's script errors, and whatever else it logs, go nowhere: the editor has
+// no console.
+class PreviewPage : public QWebEnginePage
+{
+public:
+    using QWebEnginePage::QWebEnginePage;
+
+protected:
+    void javaScriptConsoleMessage(JavaScriptConsoleMessageLevel, const QString &, int,
+                                  const QString &) override
+    {}
+};
+} // namespace
 
 WebEngineBrowser::WebEngineBrowser()
     : m_profile(new QWebEngineProfile)
     , m_view(new QWebEngineView)
 {
-    m_view->setPage(new QWebEnginePage(m_profile, m_view));
+    m_view->setPage(new PreviewPage(m_profile, m_view));
     m_view->setContextMenuPolicy(Qt::NoContextMenu);
+
+    m_patience.setSingleShot(true);
+    m_patience.setInterval(Patience);
+    QObject::connect(&m_patience, &QTimer::timeout, [this] { loadEnded(); });
+    QObject::connect(m_view, &QWebEngineView::loadProgress, &m_patience, [this] {
+        if (m_loading)
+            m_patience.start();
+    });
+    QObject::connect(m_view, &QWebEngineView::loadFinished, &m_patience, [this] { loadEnded(); });
 }
 
 WebEngineBrowser::~WebEngineBrowser()
@@ -30,20 +58,42 @@ QWidget *WebEngineBrowser::view()
 
 void WebEngineBrowser::Navigate(const QString &target)
 {
+    loadStarting();
     m_view->setUrl(target == HomePage ? QUrl(HomePage) : QUrl::fromLocalFile(target));
 }
 
 void WebEngineBrowser::Refresh()
 {
+    if (m_loading) {
+        m_reloadPending = true;
+        return;
+    }
+    loadStarting();
     m_view->reload();
 }
 
 void WebEngineBrowser::GoHome()
 {
+    loadStarting();
     m_view->setUrl(QUrl(HomePage));
 }
 
 QString WebEngineBrowser::LocationURL() const
 {
     return m_view->url().toString();
+}
+
+void WebEngineBrowser::loadStarting()
+{
+    m_loading = true;
+    m_reloadPending = false;
+    m_patience.start();
+}
+
+void WebEngineBrowser::loadEnded()
+{
+    m_loading = false;
+    m_patience.stop();
+    if (m_reloadPending && m_view)
+        Refresh();
 }

@@ -3,11 +3,14 @@
 #include "browser.h"
 
 #include <QPointer>
+#include <QTimer>
 #include <QWebEngineView>
 
 class QWebEngineProfile;
 
-// The browser over Qt WebEngine, in a private profile that keeps nothing on disk.
+// The browser over Qt WebEngine, in a private profile that keeps nothing on disk. A reload
+// asked for while a load runs follows that load, and one reload stands for all the requests
+// made meanwhile, so the preview never falls behind the typing by more than one load.
 class WebEngineBrowser : public Browser
 {
 public:
@@ -21,8 +24,16 @@ public:
     QString LocationURL() const override;
 
     QWebEngineView *webView() const { return m_view; }
+    // A load runs, or a reload waits for its turn.
+    bool isLoading() const { return m_loading; }
 
 private:
+    void loadStarting();
+    void loadEnded();
+
     QWebEngineProfile *m_profile;
     QPointer<QWebEngineView> m_view;
+    QTimer m_patience;
+    bool m_loading = false;
+    bool m_reloadPending = false;
 };

@@ -14,9 +14,10 @@ QString testSettingsFile()
 }
 } // namespace
 
-TestWindow::TestWindow()
+TestWindow::TestWindow(Browser *realBrowser)
     : settings(testSettingsFile())
-    , form(std::make_unique<Form1>(Services{messageBox, dialog, browser, keySender, settings}))
+    , form(std::make_unique<Form1>(
+          Services{messageBox, dialog, realBrowser ? *realBrowser : browser, keySender, settings}))
 {}
 
 TestWindow::~TestWindow() = default;

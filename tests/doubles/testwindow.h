@@ -12,10 +12,11 @@
 
 #include <memory>
 
-// A Form1 built on scripted doubles, with the real key synthesis.
+// A Form1 built on scripted doubles, with the real key synthesis, and the fake browser unless
+// the test gives a real one.
 struct TestWindow
 {
-    TestWindow();
+    explicit TestWindow(Browser *realBrowser = nullptr);
     ~TestWindow();
 
     // Runs start-up and waits until the window is active, so that focus and keys work. Unless

@@ -1,0 +1,204 @@
+#include "documents.h"
+
+#include "assist/insertmenu.h"
+#include "files.h"
+#include "pagestate.h"
+#include "platform/browsercontrol.h"
+#include "platform/commondialog.h"
+#include "platform/editcontrol.h"
+#include "platform/mainwindow.h"
+#include "platform/messagebox.h"
+#include "platform/runtimeerror.h"
+#include "preview/livepreview.h"
+
+#include <QFileInfo>
+
+namespace {
+const QString SavePrompt = QStringLiteral("The file have been changed,save it?");
+const QString PreviewRefused = QStringLiteral("This is the temp file for VLM,Select another!");
+
+// The page's path: the name chosen when it has ".htm" in it, in any letter case, else that
+// name with ".html" added.
+QString pagePath(const QString &chosen)
+{
+    return chosen.contains(QLatin1String(".htm"), Qt::CaseInsensitive)
+               ? chosen
+               : chosen + QStringLiteral(".html");
+}
+} // namespace
+
+Documents::Documents(PageState &page, const Window &window, LivePreview &preview,
+                     InsertMenu &insertMenu, std::function<void()> endProgram)
+    : m_page(page)
+    , m_window(window)
+    , m_preview(preview)
+    , m_insertMenu(insertMenu)
+    , m_endProgram(std::move(endProgram))
+{}
+
+void Documents::open()
+{
+    // Once this command has taken the page's preview away, it brings it back wherever it ends
+    // without another page.
+    bool previewTaken = false;
+    for (;;) {
+        if (m_page.ischanged == 1) {
+            const int answer =
+                m_window.messageBox.MsgBox(SavePrompt, 35, QStringLiteral("Warning"));
+            if ((answer != MessageBox::Yes && answer != MessageBox::No) ||
+                (answer == MessageBox::Yes && !save())) {
+                if (previewTaken)
+                    showPreviewAgain();
+                return;
+            }
+            m_window.WebBrowser1.GoHome();
+            m_preview.remove();
+        }
+        m_page.isopening = 1;
+        if (Fexists(m_page.tempfile)) {
+            m_window.WebBrowser1.GoHome();
+            m_preview.remove();
+        }
+        previewTaken = true;
+
+        CommonDialog &dialog = m_window.CommonDialog1;
+        dialog.setFilter(QStringLiteral("HTML Files(*.htm,*.html)|*.htm*|All Files|*.*"));
+        dialog.setCancelError(true);
+        dialog.setDialogTitle(QStringLiteral("Open or type a name to start a new page."));
+        try {
+            dialog.ShowOpen();
+        } catch (const RuntimeError &) {
+            if (m_page.editingfile.isEmpty())
+                m_endProgram();
+            else
+                showPreviewAgain();
+            return;
+        }
+        const QString chosen = dialog.FileName();
+        if (chosen.contains(LivePreview::Suffix)) {
+            m_window.messageBox.MsgBox(PreviewRefused, 0);
+            continue;
+        }
+        if (openChosen(chosen))
+            return;
+        // The page could not be read: the previous page stays, and at start-up, where there
+        // is none, the dialog comes again.
+        if (!m_page.editingfile.isEmpty()) {
+            showPreviewAgain();
+            return;
+        }
+    }
+}
+
+bool Documents::openChosen(const QString &chosen)
+{
+    const QString path = pagePath(chosen);
+    // A name typed without its ".html" still finds the page of that name.
+    const QString source = !QFileInfo::exists(chosen) && QFileInfo::exists(path) ? path : chosen;
+    const bool existing = QFileInfo::exists(source);
+    if (existing) {
+        QString reason;
+        if (!Floadfile(source, &reason)) {
+            m_window.messageBox.MsgBox(QStringLiteral("Cannot open ") + source +
+                                           QStringLiteral(":\r\n") + reason,
+                                       48, QStringLiteral("Warning"));
+            return false;
+        }
+    }
+    m_page.editingfile = path;
+    m_window.window.setCaption(path + QStringLiteral(" -- Velmora"));
+    m_page.tempfile = path + LivePreview::Suffix;
+    if (!existing)
+        startNewPage();
+    m_window.WebBrowser1.GoHome();
+    m_preview.writeText();
+    m_preview.show();
+    m_page.isopening = 0;
+    m_page.ischanged = 0;
+    return true;
+}
+
+void Documents::startNewPage()
+{
+    EditControl &text1 = m_window.Text1;
+    text1.setText(QString());
+    m_page.encoding = TextEncoding();
+    const QString spaces(10, u' ');
+    m_window.messageBox.MsgBox(spaces + QStringLiteral("New    File !") + spaces, 48,
+                               QStringLiteral("Attention"));
+    for (int i = 0; i < 6; ++i)
+        text1.setText(text1.Text() + QStringLiteral("\r\n"));
+    m_insertMenu.wrap(InsertMenu::Page);
+    text1.SetFocus();
+}
+
+bool Documents::Floadfile(const QString &file, QString *reason)
+{
+    QString text;
+    TextEncoding encoding;
+    if (!readPage(file, &text, &encoding, reason))
+        return false;
+    m_window.Text1.setText(text);
+    m_page.encoding = encoding;
+    return true;
+}
+
+bool Documents::save()
+{
+    if (m_page.editingfile.isEmpty())
+        return saveAs();
+    if (!write(m_page.editingfile))
+        return false;
+    m_page.ischanged = 0;
+    return true;
+}
+
+bool Documents::saveAs()
+{
+    if (Fexists(m_page.tempfile)) {
+        m_window.WebBrowser1.GoHome();
+        m_preview.remove();
+    }
+    CommonDialog &dialog = m_window.CommonDialog1;
+    dialog.setFilter(QStringLiteral("HTML Files(*.htm,*.html)|*.htm*|All Files(*.*)|*.*"));
+    dialog.setCancelError(true);
+    try {
+        dialog.ShowSave();
+    } catch (const RuntimeError &) {
+        showPreviewAgain();
+        return false;
+    }
+    const QString path = pagePath(dialog.FileName());
+    if (!write(path)) {
+        showPreviewAgain();
+        return false;
+    }
+    m_page.editingfile = path;
+    m_window.window.setCaption(path + QStringLiteral("--Velmora"));
+    m_page.ischanged = 0;
+    m_page.isopening = 0;
+    m_page.tempfile = path + LivePreview::Suffix;
+    m_preview.writeText();
+    m_preview.show();
+    return true;
+}
+
+// The page stays as it was: its preview is written again and shown.
+void Documents::showPreviewAgain()
+{
+    m_page.tempfile = m_page.editingfile + LivePreview::Suffix;
+    m_preview.writeText();
+    m_preview.show();
+    m_page.isopening = 0;
+}
+
+bool Documents::write(const QString &path)
+{
+    QString reason;
+    if (writePage(path, m_window.Text1.Text(), m_page.encoding, &reason))
+        return true;
+    m_window.messageBox.MsgBox(QStringLiteral("Cannot save ") + path + QStringLiteral(":\r\n") +
+                                   reason,
+                               48, QStringLiteral("Warning"));
+    return false;
+}

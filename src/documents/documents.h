@@ -1,0 +1,55 @@
+#pragma once
+
+#include <QString>
+
+#include <functional>
+
+class BrowserControl;
+class CommonDialog;
+class EditControl;
+class InsertMenu;
+class LivePreview;
+class MainWindow;
+class MessageBox;
+struct PageState;
+
+// Opening, starting and saving pages, and the place and lifetime of the preview file.
+class Documents
+{
+public:
+    struct Window
+    {
+        MainWindow &window;
+        EditControl &Text1;
+        BrowserControl &WebBrowser1;
+        CommonDialog &CommonDialog1;
+        MessageBox &messageBox;
+    };
+
+    Documents(PageState &page, const Window &window, LivePreview &preview, InsertMenu &insertMenu,
+              std::function<void()> endProgram);
+
+    // Offers to save a changed page, asks for a page in the open dialog and opens it, or
+    // starts a new page under a name that does not exist yet. Cancelling the first dialog
+    // of the program ends it.
+    void open();
+    // Both return false, with the user told why, when the page was not written.
+    bool save();
+    bool saveAs();
+
+    // Loads the file into the editor and takes its encoding as the page's; false, with the
+    // reason, when it cannot be read, the editor keeping its text.
+    bool Floadfile(const QString &file, QString *reason);
+
+private:
+    bool openChosen(const QString &name);
+    void startNewPage();
+    void showPreviewAgain();
+    bool write(const QString &path);
+
+    PageState &m_page;
+    Window m_window;
+    LivePreview &m_preview;
+    InsertMenu &m_insertMenu;
+    std::function<void()> m_endProgram;
+};

@@ -1,0 +1,97 @@
+#include "livepreview.h"
+
+#include "documents/files.h"
+#include "documents/pagestate.h"
+#include "platform/browsercontrol.h"
+#include "platform/editcontrol.h"
+#include "platform/mainwindow.h"
+
+#include <QFile>
+
+#include <algorithm>
+
+const QString LivePreview::Suffix = QStringLiteral("_VLM_temp.html");
+
+namespace {
+// Reports every script error as handled, so that a half-typed page runs quietly.
+const QByteArray ErrorSuppression = QByteArrayLiteral(
+    "<script>function killerr_for_vlm(){return true;}window.onerror=killerr_for_vlm;</script>\r\n");
+} // namespace
+
+LivePreview::LivePreview(PageState &page, const EditControl &Text1, BrowserControl &WebBrowser1,
+                         MainWindow &window)
+    : m_page(page)
+    , m_text1(Text1)
+    , m_browser(WebBrowser1)
+    , m_window(window)
+{}
+
+// Without a byte-order mark or a declaration of its own among its first bytes, a page is
+// read in the encoding the browser guesses, and short texts defeat its guess: such a preview
+// declares the encoding it is written in.
+bool LivePreview::needsDeclaration(const QString &text) const
+{
+    return !m_page.encoding.hasByteOrderMark() &&
+           !QStringView(text)
+                .first(std::min(text.size(), qsizetype(1024)))
+                .contains(QLatin1String("charset"), Qt::CaseInsensitive) &&
+           !TextEncoding::isAscii(text);
+}
+
+void LivePreview::update()
+{
+    m_page.ischanged = 1;
+    write(true);
+    if (m_browser.LocationURL().contains(Suffix))
+        m_browser.Refresh();
+    else
+        show();
+}
+
+void LivePreview::writeText()
+{
+    write(false);
+}
+
+void LivePreview::show()
+{
+    m_browser.Navigate(m_page.tempfile);
+}
+
+void LivePreview::remove()
+{
+    if (Fexists(m_page.tempfile))
+        QFile::remove(m_page.tempfile);
+}
+
+// A preview that cannot be written is told once in the status bar, until writing works
+// again; editing goes on.
+void LivePreview::write(bool suppressErrors)
+{
+    const QString &text = m_text1.Text();
+    m_bytes.resize(0);
+    m_page.encoding.appendByteOrderMark(m_bytes);
+    if (suppressErrors)
+        m_bytes.append(ErrorSuppression);
+    if (needsDeclaration(text)) {
+        m_bytes.append("<meta charset=\"");
+        m_bytes.append(m_page.encoding.name().toLatin1());
+        m_bytes.append("\">\r\n");
+    }
+    m_page.encoding.appendEncoded(m_bytes, text);
+    m_bytes.append("\r\n");
+
+    QFile file(m_page.tempfile);
+    if (file.open(QIODevice::WriteOnly | QIODevice::Truncate | QIODevice::Unbuffered) &&
+        writeAll(file, m_bytes)) {
+        if (m_failing)
+            m_window.clearStatus();
+        m_failing = false;
+        return;
+    }
+    if (!m_failing) {
+        m_window.showStatus(QStringLiteral("The preview cannot be written to ") + m_page.tempfile +
+                            QStringLiteral(": ") + file.errorString());
+    }
+    m_failing = true;
+}
