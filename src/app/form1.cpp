@@ -15,7 +15,6 @@
 
 namespace {
 const QString Title = QStringLiteral("Velmora");
-const QString SavePrompt = QStringLiteral("The file have been changed,save it?");
 } // namespace
 
 Form1::Form1(const Services &services, QObject *parent)
@@ -181,19 +180,8 @@ void Form1::saveas_Click()
 
 void Form1::exit_Click()
 {
-    if (page.ischanged == 1) {
-        switch (messageBox.MsgBox(SavePrompt, 35, QStringLiteral("Warning"))) {
-        case MessageBox::Yes:
-            // A page that could not be written keeps the window open.
-            if (!documents.save())
-                return;
-            break;
-        case MessageBox::No:
-            break;
-        default:
-            return;
-        }
-    }
+    if (documents.offerToSave() != Documents::SaveOffer::Go)
+        return;
     deletePreviewFile();
     endProgram();
 }
@@ -202,25 +190,21 @@ void Form1::Form_Unload(bool &cancel)
 {
     if (m_ended)
         return;
-    if (page.ischanged == 1) {
-        switch (messageBox.MsgBox(SavePrompt, 35, QStringLiteral("Warning"))) {
-        case MessageBox::Yes:
-            if (!documents.save()) {
-                cancel = true;
-                return;
-            }
-            break;
-        case MessageBox::No:
-            break;
-        default:
-            // The window stays; the next change writes the preview file again.
-            cancel = true;
-            deletePreviewFile();
-            return;
-        }
+    switch (documents.offerToSave()) {
+    case Documents::SaveOffer::Go:
+        deletePreviewFile();
+        endProgram();
+        break;
+    case Documents::SaveOffer::Cancelled:
+        // The window stays; the next change writes the preview file again.
+        cancel = true;
+        deletePreviewFile();
+        break;
+    case Documents::SaveOffer::NotSaved:
+        // A page that could not be written keeps the window, and its preview.
+        cancel = true;
+        break;
     }
-    deletePreviewFile();
-    endProgram();
 }
 
 void Form1::search_Click()

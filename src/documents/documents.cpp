@@ -43,10 +43,7 @@ void Documents::open()
     bool previewTaken = false;
     for (;;) {
         if (m_page.ischanged == 1) {
-            const int answer =
-                m_window.messageBox.MsgBox(SavePrompt, 35, QStringLiteral("Warning"));
-            if ((answer != MessageBox::Yes && answer != MessageBox::No) ||
-                (answer == MessageBox::Yes && !save())) {
+            if (offerToSave() != SaveOffer::Go) {
                 if (previewTaken)
                     showPreviewAgain();
                 return;
@@ -141,6 +138,20 @@ bool Documents::Floadfile(const QString &file, QString *reason)
     m_window.Text1.setText(text);
     m_page.encoding = encoding;
     return true;
+}
+
+Documents::SaveOffer Documents::offerToSave()
+{
+    if (m_page.ischanged != 1)
+        return SaveOffer::Go;
+    switch (m_window.messageBox.MsgBox(SavePrompt, 35, QStringLiteral("Warning"))) {
+    case MessageBox::Yes:
+        return save() ? SaveOffer::Go : SaveOffer::NotSaved;
+    case MessageBox::No:
+        return SaveOffer::Go;
+    default:
+        return SaveOffer::Cancelled;
+    }
 }
 
 bool Documents::save()

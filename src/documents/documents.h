@@ -33,6 +33,15 @@ public:
     // starts a new page under a name that does not exist yet. Cancelling the first dialog
     // of the program ends it.
     void open();
+    enum class SaveOffer
+    {
+        Go,
+        Cancelled,
+        NotSaved
+    };
+    // Offers to save a changed page: Go once it is saved, needs no saving or the user said
+    // No; Cancelled when the user cancelled; NotSaved when the save failed.
+    SaveOffer offerToSave();
     // Both return false, with the user told why, when the page was not written.
     bool save();
     bool saveAs();
