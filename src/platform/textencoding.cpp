@@ -43,21 +43,6 @@ QByteArray reference(char32_t codePoint)
 }
 } // namespace
 
-bool TextEncoding::isAscii(QStringView text)
-{
-    const char16_t *units = text.utf16();
-    qsizetype i = 0;
-    for (; i + 4 <= text.size(); i += 4) {
-        if (readWord(units + i) & NonAsciiUnits)
-            return false;
-    }
-    for (; i < text.size(); ++i) {
-        if (units[i] >= 0x80)
-            return false;
-    }
-    return true;
-}
-
 QString TextEncoding::name() const
 {
     return m_codec == Utf8 ? QStringLiteral("UTF-8") : QStringLiteral("windows-1252");

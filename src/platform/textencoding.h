@@ -22,12 +22,10 @@ public:
         , m_byteOrderMark(byteOrderMark)
     {}
 
+    Codec codec() const { return m_codec; }
     bool hasByteOrderMark() const { return m_byteOrderMark; }
     // The encoding's name as browsers know it.
     QString name() const;
-
-    // True when every character is ASCII, which reads the same in every encoding here.
-    static bool isAscii(QStringView text);
 
     // Decodes the bytes of a file; `found` tells the encoding they were in. A UTF-8
     // byte-order mark is noted there and is not part of the text.

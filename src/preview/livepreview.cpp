@@ -28,14 +28,18 @@ LivePreview::LivePreview(PageState &page, const EditControl &Text1, BrowserContr
 
 // Without a byte-order mark or a declaration of its own among its first bytes, a page is
 // read in the encoding the browser guesses, and short texts defeat its guess: such a preview
-// declares the encoding it is written in.
+// declares the encoding it is written in. `m_bytes` holds the encoded text by then.
 bool LivePreview::needsDeclaration(const QString &text) const
 {
-    return !m_page.encoding.hasByteOrderMark() &&
-           !QStringView(text)
-                .first(std::min(text.size(), qsizetype(1024)))
-                .contains(QLatin1String("charset"), Qt::CaseInsensitive) &&
-           !TextEncoding::isAscii(text);
+    if (m_page.encoding.hasByteOrderMark() ||
+        QStringView(text)
+            .first(std::min(text.size(), qsizetype(1024)))
+            .contains(QLatin1String("charset"), Qt::CaseInsensitive))
+        return false;
+    // In UTF-8 an all-ASCII text, which reads the same in every encoding, takes one byte a
+    // character. A page read in another encoding has had other characters, and declaring it
+    // does no harm.
+    return m_page.encoding.codec() != TextEncoding::Utf8 || m_bytes.size() != text.size() + 2;
 }
 
 void LivePreview::update()
@@ -70,20 +74,21 @@ void LivePreview::write(bool suppressErrors)
 {
     const QString &text = m_text1.Text();
     m_bytes.resize(0);
-    m_page.encoding.appendByteOrderMark(m_bytes);
-    if (suppressErrors)
-        m_bytes.append(ErrorSuppression);
-    if (needsDeclaration(text)) {
-        m_bytes.append("<meta charset=\"");
-        m_bytes.append(m_page.encoding.name().toLatin1());
-        m_bytes.append("\">\r\n");
-    }
     m_page.encoding.appendEncoded(m_bytes, text);
     m_bytes.append("\r\n");
+    m_head.resize(0);
+    m_page.encoding.appendByteOrderMark(m_head);
+    if (suppressErrors)
+        m_head.append(ErrorSuppression);
+    if (needsDeclaration(text)) {
+        m_head.append("<meta charset=\"");
+        m_head.append(m_page.encoding.name().toLatin1());
+        m_head.append("\">\r\n");
+    }
 
     QFile file(m_page.tempfile);
     if (file.open(QIODevice::WriteOnly | QIODevice::Truncate | QIODevice::Unbuffered) &&
-        writeAll(file, m_bytes)) {
+        writeAll(file, m_head) && writeAll(file, m_bytes)) {
         if (m_failing)
             m_window.clearStatus();
         m_failing = false;

@@ -37,6 +37,7 @@ private:
     const EditControl &m_text1;
     BrowserControl &m_browser;
     MainWindow &m_window;
+    QByteArray m_head;
     QByteArray m_bytes; // kept, so that a keystroke on a long page allocates nothing
     bool m_failing = false;
 };
