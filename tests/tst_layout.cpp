@@ -2,168 +2,109 @@
 
 #include <QTest>
 
-// Where the preview, the find panel with its buttons and the editor come to rest, and the
-// timer that moves them there and stops once they have arrived.
+// Where everything comes to rest for a panel state and an inner size.
+struct Settled
+{
+    bool open;
+    double width, height, preview, panelTop, editorTop, editorHeight;
+};
+Q_DECLARE_METATYPE(Settled)
+
+// The preview, the find panel with its buttons and the editor, and the timer that moves them
+// to their places and stops once they have arrived.
 class TestLayout : public QObject
 {
     Q_OBJECT
 
 private slots:
-    void init();
-    void designedWindow_data();
-    void designedWindow();
-    void followsResize_data();
-    void followsResize();
-    void emptyInnerAreaAndBack();
+    void settles_data();
+    void settles();
     void timerStopsWhenSettledAndStartsAgain();
-
-private:
-    // Ticks until the timer stops; false if it never does.
-    bool settle();
-    // Everything within a twip of where the open flag puts it; the editor's height exact.
-    void verifySettled(double width, double height, double editorHeight);
-
-    std::unique_ptr<TestWindow> m_test;
-    Form1 *m_form = nullptr;
 };
 
-void TestLayout::init()
+// Ticks until the timer stops; false if it never does.
+static bool settle(Form1 &form)
 {
-    m_test = std::make_unique<TestWindow>();
-    m_test->load();
-    m_form = m_test->form.get();
+    for (int tick = 0; tick < 1000 && form.Timer1.isRunning(); ++tick)
+        form.Timer1_Timer();
+    return !form.Timer1.isRunning();
 }
 
-bool TestLayout::settle()
+static void verifySettled(const Form1 &form, const Settled &s)
 {
-    for (int tick = 0; tick < 1000 && m_form->Timer1.isRunning(); ++tick)
-        m_form->Timer1_Timer();
-    return !m_form->Timer1.isRunning();
-}
-
-void TestLayout::verifySettled(double width, double height, double editorHeight)
-{
-    const bool open = m_form->Frame1.Enabled();
-    const double allowance = open ? 979 : 0;
-    const double upper = (height - allowance) / 2;
     const auto near = [](double value, double expected) { return std::abs(value - expected) <= 1; };
-
-    QCOMPARE(m_form->window.ScaleWidth(), width);
-    QCOMPARE(m_form->window.ScaleHeight(), height);
-    QVERIFY(near(m_form->WebBrowser1.Width(), width));
-    QVERIFY(near(m_form->WebBrowser1.Height(), std::max(0.0, upper)));
-    QVERIFY(near(m_form->Frame1.Top(), open ? upper + 2 : -975));
-    QVERIFY(near(m_form->Command1.Top(), upper) && near(m_form->Command2.Top(), upper));
-    QVERIFY(near(m_form->Command3.Top(), upper + 600) && near(m_form->Command4.Top(), upper + 600));
-    QVERIFY(near(m_form->Text1.Top(), (height + allowance) / 2));
-    QCOMPARE(m_form->Text1.Width(), width);
-    QCOMPARE(m_form->Text1.Height(), editorHeight);
+    const double buttons = s.open ? s.panelTop - 2 : s.preview;
+    QVERIFY(near(form.WebBrowser1.Width(), s.width));
+    QVERIFY(near(form.WebBrowser1.Height(), s.preview));
+    QVERIFY(near(form.Frame1.Top(), s.panelTop));
+    QVERIFY(near(form.Command1.Top(), buttons) && near(form.Command2.Top(), buttons));
+    QVERIFY(near(form.Command3.Top(), buttons + 600) && near(form.Command4.Top(), buttons + 600));
+    QVERIFY(near(form.Text1.Top(), s.editorTop));
+    QCOMPARE(form.Text1.Width(), s.width);
+    QCOMPARE(form.Text1.Height(), s.editorHeight);
 }
 
-void TestLayout::designedWindow_data()
+void TestLayout::settles_data()
 {
-    QTest::addColumn<bool>("open");
-    QTest::addColumn<double>("previewHeight");
-    QTest::addColumn<double>("panelTop");
-    QTest::addColumn<double>("editorTop");
-    QTest::addColumn<double>("editorHeight");
-
-    QTest::addRow("closed") << false << 3727.5 << -975.0 << 3727.5 << 3727.5;
-    QTest::addRow("open") << true << 3238.0 << 3240.0 << 4217.0 << 3240.0;
+    QTest::addColumn<Settled>("s");
+    const auto row = [](const char *name, Settled s) { QTest::newRow(name) << s; };
+    row("designed, closed", {false, 9690, 7455, 3727.5, -975, 3727.5, 3727.5});
+    row("designed, open", {true, 9690, 7455, 3238, 3240, 4217, 3240});
+    row("closed, larger", {false, 12000, 9000, 4500, -975, 4500, 4500});
+    row("closed, smaller", {false, 6000, 3000, 1500, -975, 1500, 1500});
+    row("open, larger", {true, 12000, 9000, 4010.5, 4012.5, 4989.5, 4012.5});
+    row("open, half not above the panel", {true, 9690, 1950, 485.5, 487.5, 1464.5, 975});
+    row("open, shorter than the panel", {true, 3000, 600, 0, -187.5, 789.5, 300});
 }
 
-void TestLayout::designedWindow()
+// The editor's size follows a resize at once, the rest glides; closing the panel afterwards
+// gives the editor the lower half.
+void TestLayout::settles()
 {
-    QFETCH(bool, open);
-    QFETCH(double, previewHeight);
-    QFETCH(double, panelTop);
-    QFETCH(double, editorTop);
-    QFETCH(double, editorHeight);
-
-    if (open)
-        m_form->search_Click();
-    QVERIFY(settle());
-    verifySettled(9690, 7455, editorHeight);
-    QVERIFY(std::abs(m_form->WebBrowser1.Height() - previewHeight) <= 1);
-    QVERIFY(std::abs(m_form->Frame1.Top() - panelTop) <= 1);
-    QVERIFY(std::abs(m_form->Text1.Top() - editorTop) <= 1);
-}
-
-void TestLayout::followsResize_data()
-{
-    QTest::addColumn<bool>("open");
-    QTest::addColumn<double>("width");
-    QTest::addColumn<double>("height");
-    QTest::addColumn<double>("editorHeight");
-
-    QTest::addRow("closed, larger") << false << 12000.0 << 9000.0 << 4500.0;
-    QTest::addRow("closed, smaller") << false << 6000.0 << 3000.0 << 1500.0;
-    QTest::addRow("open, larger") << true << 12000.0 << 9000.0 << 4012.5;
-    QTest::addRow("open, half not above the panel") << true << 9690.0 << 1950.0 << 975.0;
-    QTest::addRow("open, shorter than the panel") << true << 3000.0 << 600.0 << 300.0;
-}
-
-// The editor's size follows at once, the rest glides; closing the panel afterwards gives the
-// editor the lower half.
-void TestLayout::followsResize()
-{
-    QFETCH(bool, open);
-    QFETCH(double, width);
-    QFETCH(double, height);
-    QFETCH(double, editorHeight);
-
-    if (open)
-        m_form->search_Click();
-    QVERIFY(settle());
-    m_form->window.setInnerSize(width, height);
-    QCOMPARE(m_form->Text1.Width(), width);
-    QCOMPARE(m_form->Text1.Height(), editorHeight);
-    QVERIFY(settle());
-    verifySettled(width, height, editorHeight);
-    if (open) {
-        m_form->Command3_Click();
-        QVERIFY(settle());
-        verifySettled(width, height, height / 2);
+    QFETCH(Settled, s);
+    TestWindow test;
+    test.load();
+    Form1 &form = *test.form;
+    if (s.open)
+        form.search_Click();
+    QVERIFY(settle(form));
+    form.window.setInnerSize(s.width, s.height);
+    QCOMPARE(form.Text1.Width(), s.width);
+    QCOMPARE(form.Text1.Height(), s.editorHeight);
+    QVERIFY(settle(form));
+    verifySettled(form, s);
+    if (s.open) {
+        form.Command3_Click();
+        QVERIFY(settle(form));
+        const double half = s.height / 2;
+        verifySettled(form, {false, s.width, s.height, half, -975, half, half});
     }
-}
-
-void TestLayout::emptyInnerAreaAndBack()
-{
-    QVERIFY(settle());
-    m_form->window.setInnerSize(0, 0);
-    QCOMPARE(m_form->Text1.Width(), 0.0);
-    QCOMPARE(m_form->Text1.Height(), 0.0);
-    QVERIFY(settle());
-    QCOMPARE(m_form->Text1.Height(), 200.0);
-    QVERIFY(m_form->WebBrowser1.Height() >= 5 && m_form->WebBrowser1.Height() <= 15);
-
-    m_form->window.setInnerSize(9690, 7455);
-    QVERIFY(settle());
-    verifySettled(9690, 7455, 3727.5);
 }
 
 void TestLayout::timerStopsWhenSettledAndStartsAgain()
 {
-    // The real timer, started by the first resize, brings the preview up from the 20 twips
-    // start-up gives it, and stops by itself.
-    QTRY_VERIFY_WITH_TIMEOUT(!m_form->Timer1.isRunning(), 20000);
-    verifySettled(9690, 7455, 3727.5);
+    TestWindow test;
+    test.load();
+    Form1 &form = *test.form;
+    // The real timer, started by the first resize, stops by itself.
+    QTRY_VERIFY_WITH_TIMEOUT(!form.Timer1.isRunning(), 20000);
+    verifySettled(form, {false, 9690, 7455, 3727.5, -975, 3727.5, 3727.5});
 
-    m_form->window.setInnerSize(7995, 6000);
-    QVERIFY(m_form->Timer1.isRunning());
-    QVERIFY(settle());
-    m_form->search_Click();
-    QVERIFY(m_form->Timer1.isRunning());
-    QVERIFY(settle());
-    m_form->search_Click();
-    QVERIFY(m_form->Timer1.isRunning());
-    QVERIFY(settle());
-    m_form->search_Click();
-    QVERIFY(settle());
-    m_form->Command3_Click();
-    QVERIFY(m_form->Timer1.isRunning());
-    QVERIFY(settle());
-    verifySettled(7995, 6000, 3000);
+    // An empty inner area: the guards keep both heights off zero, the preview bouncing.
+    form.window.setInnerSize(0, 0);
+    QCOMPARE(form.Text1.Width(), 0.0);
+    QCOMPARE(form.Text1.Height(), 0.0);
+    QVERIFY(form.Timer1.isRunning() && settle(form));
+    QCOMPARE(form.Text1.Height(), 200.0);
+    QVERIFY(form.WebBrowser1.Height() >= 5 && form.WebBrowser1.Height() <= 15);
+
+    form.window.setInnerSize(7995, 6000);
+    QVERIFY(form.Timer1.isRunning() && settle(form));
+    form.search_Click();
+    QVERIFY(form.Timer1.isRunning() && settle(form));
+    form.Command3_Click();
+    QVERIFY(form.Timer1.isRunning() && settle(form));
+    verifySettled(form, {false, 7995, 6000, 3000, -975, 3000, 3000});
 }
 
 QTEST_MAIN(TestLayout)
