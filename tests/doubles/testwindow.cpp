@@ -1,7 +1,10 @@
 #include "testwindow.h"
 
+#include <QAction>
 #include <QCoreApplication>
+#include <QFile>
 #include <QMainWindow>
+#include <QPlainTextEdit>
 #include <QStandardPaths>
 #include <QTest>
 
@@ -29,6 +32,43 @@ void TestWindow::load()
     form->Form_Load();
     if (!form->hasEnded())
         QVERIFY(QTest::qWaitForWindowActive(form->window.window()));
+}
+
+void TestWindow::loadPage(const QByteArray &bytes)
+{
+    writeFile(pagePath(), bytes);
+    load();
+}
+
+void TestWindow::trigger(const QString &caption)
+{
+    const QList<QAction *> actions = form->window.window()->findChildren<QAction *>();
+    for (QAction *action : actions) {
+        if (action->text() == caption)
+            return action->trigger();
+    }
+    QFAIL("no such menu item");
+}
+
+void TestWindow::type(const QString &text)
+{
+    for (const uint c : text.toUcs4()) {
+        QTest::sendKeyEvent(QTest::Click, form->Text1.editor(), Qt::Key_unknown,
+                            QStringView(QChar::fromUcs4(c)).toString(), Qt::NoModifier);
+    }
+}
+
+QByteArray TestWindow::bytesOf(const QString &path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<missing>");
+}
+
+void TestWindow::writeFile(const QString &path, const QByteArray &bytes)
+{
+    QFile file(path);
+    QVERIFY(file.open(QIODevice::WriteOnly));
+    QCOMPARE(file.write(bytes), bytes.size());
 }
 
 void TestWindow::settle()

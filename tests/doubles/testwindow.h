@@ -12,6 +12,10 @@
 
 #include <memory>
 
+// The line before the text in the preview of an edited page.
+inline const QByteArray PreviewHeader = QByteArrayLiteral(
+    "<script>function killerr_for_vlm(){return true;}window.onerror=killerr_for_vlm;</script>\r\n");
+
 // A Form1 built on scripted doubles, with the real key synthesis, and the fake browser unless
 // the test gives a real one.
 struct TestWindow
@@ -24,6 +28,15 @@ struct TestWindow
     // own, `folder`.
     void load();
     QString pagePath() const { return folder.filePath(QStringLiteral("page.html")); }
+    // Writes these bytes to pagePath() and starts up with that page.
+    void loadPage(const QByteArray &bytes);
+    // One key event a character, as an input method sends them.
+    void type(const QString &text);
+    // Runs the menu item of this caption.
+    void trigger(const QString &caption);
+    QByteArray preview() const { return bytesOf(form->page.tempfile); }
+    static QByteArray bytesOf(const QString &path);
+    static void writeFile(const QString &path, const QByteArray &bytes);
     // Lets queued keystrokes and other posted events run.
     static void settle();
 
