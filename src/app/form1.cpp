@@ -3,14 +3,12 @@
 #include "app/fontcommand.h"
 #include "app/layout.h"
 #include "assist/wordlists.h"
-#include "documents/files.h"
 #include "find/findpanel.h"
 #include "platform/commondialog.h"
 #include "platform/keysender.h"
 #include "platform/messagebox.h"
 
 #include <QColor>
-#include <QFile>
 #include <QFont>
 
 namespace {
@@ -182,7 +180,7 @@ void Form1::exit_Click()
 {
     if (documents.offerToSave() != Documents::SaveOffer::Go)
         return;
-    deletePreviewFile();
+    livePreview.remove();
     endProgram();
 }
 
@@ -192,13 +190,13 @@ void Form1::Form_Unload(bool &cancel)
         return;
     switch (documents.offerToSave()) {
     case Documents::SaveOffer::Go:
-        deletePreviewFile();
+        livePreview.remove();
         endProgram();
         break;
     case Documents::SaveOffer::Cancelled:
         // The window stays; the next change writes the preview file again.
         cancel = true;
-        deletePreviewFile();
+        livePreview.remove();
         break;
     case Documents::SaveOffer::NotSaved:
         // A page that could not be written keeps the window, and its preview.
@@ -349,12 +347,6 @@ void Form1::Form_Resize()
 void Form1::Timer1_Timer()
 {
     m_layout->tick();
-}
-
-void Form1::deletePreviewFile()
-{
-    if (Fexists(page.tempfile))
-        QFile::remove(page.tempfile);
 }
 
 void Form1::endProgram()

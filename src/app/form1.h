@@ -106,7 +106,6 @@ signals:
 
 private:
     void buildMenus();
-    void deletePreviewFile();
     void endProgram();
 
     bool m_ended = false;
