@@ -2,8 +2,10 @@
 
 #include <QDir>
 #include <QMainWindow>
+#include <QPlainTextEdit>
 #include <QScopeGuard>
 #include <QStatusBar>
+#include <QStringEncoder>
 #include <QTest>
 
 #include <csignal>
@@ -110,8 +112,12 @@ void TestDocuments::roundTrip_data()
                                   << QString::fromUtf8(page);
     };
     row("crlf", "a\r\nb\r\n", QStringLiteral("a\r\nb\r\n"));
-    row("lf only", "a\nb\n", QStringLiteral("a\nb\n"));
+    row("lf only", "a\nb\n", QStringLiteral("a\r\nb\r\n"));
+    row("lf only, a line typed", "a\nb\n", QStringLiteral("a\r\nb\r\n"), "x\na\nb\n",
+        QStringLiteral("x\r"));
+    row("lf without final break", "a\n\nb", QStringLiteral("a\r\n\r\nb\r\n"), "a\n\nb\n");
     row("mixed", "a\r\nb\nc\r\n\n", QStringLiteral("a\r\nb\nc\r\n\n"));
+    row("lf and lone cr", "a\rb\nc\n", QStringLiteral("a\r\nb\nc\n"), "a\r\nb\nc\n");
     row("no final break", "a\r\nb", QStringLiteral("a\r\nb\r\n"), "a\r\nb\r\n");
     row("lone cr", "a\rb\r", QStringLiteral("a\r\nb\r\n"), "a\r\nb\r\n");
     row("empty", "", QString(), "\r\n");
@@ -122,6 +128,33 @@ void TestDocuments::roundTrip_data()
         QStringLiteral("“q” € \u0081\u008D\u008F\u0090\u009D éÿ\r\n"));
     row("windows-1252 cannot hold it", "caf\xE9\r\n", QStringLiteral("café\r\n"),
         "\x80&#937;&#128512;caf\xE9\r\n", QStringLiteral("€Ω\U0001F600"));
+    const QByteArray utf16le = "\xFF\xFE", utf16be = "\xFE\xFF";
+    const QByteArray utf32le("\xFF\xFE\0\0", 4), utf32be("\0\0\xFE\xFF", 4);
+    const auto inUtf = [&](QStringEncoder::Encoding encoding, const QByteArray &mark,
+                           const QString &text) {
+        return mark + QByteArray(QStringEncoder(encoding).encode(text));
+    };
+    const QString typed = QStringLiteral("\rx€Ω\U0001F600");
+    row("utf-16 le", inUtf(QStringEncoder::Utf16LE, utf16le, QStringLiteral("é\r\n")),
+        QStringLiteral("é\r\n"),
+        inUtf(QStringEncoder::Utf16LE, utf16le, QStringLiteral("\r\nx€Ω\U0001F600é\r\n")), typed);
+    row("utf-16 be", inUtf(QStringEncoder::Utf16BE, utf16be, QStringLiteral("é\r\n")),
+        QStringLiteral("é\r\n"),
+        inUtf(QStringEncoder::Utf16BE, utf16be, QStringLiteral("\r\nx€Ω\U0001F600é\r\n")), typed);
+    row("utf-16 with lf", inUtf(QStringEncoder::Utf16LE, utf16le, QStringLiteral("a\nb\n")),
+        QStringLiteral("a\r\nb\r\n"));
+    row("utf-16 with lone cr and no final break",
+        inUtf(QStringEncoder::Utf16BE, utf16be, QStringLiteral("a\rb")),
+        QStringLiteral("a\r\nb\r\n"),
+        inUtf(QStringEncoder::Utf16BE, utf16be, QStringLiteral("a\r\nb\r\n")));
+    row("utf-16 of an odd length", "\xFF\xFEp\r\n", QStringLiteral("ÿþp\r\n"));
+    row("utf-32 le", inUtf(QStringEncoder::Utf32LE, utf32le, QStringLiteral("é\U0001F600\r\n")),
+        QStringLiteral("é\U0001F600\r\n"),
+        inUtf(QStringEncoder::Utf32LE, utf32le, QStringLiteral("\r\nx€Ω\U0001F600é\U0001F600\r\n")),
+        typed);
+    row("utf-32 be", inUtf(QStringEncoder::Utf32BE, utf32be, QStringLiteral("a\nb")),
+        QStringLiteral("a\r\nb\r\n"),
+        inUtf(QStringEncoder::Utf32BE, utf32be, QStringLiteral("a\nb\n")));
     const auto named = [&](const char *name, const char *existing, const char *chosen,
                            const char *page) {
         row(name, "old\r\n", QStringLiteral("old\r\n"), "xold\r\n", QStringLiteral("x"), existing,
@@ -171,7 +204,12 @@ void TestDocuments::roundTrip()
     QCOMPARE(tw.dialog.shownFilters,
              {QStringLiteral("HTML Files(*.htm,*.html)|*.htm*|All Files|*.*")});
     form.Text1.setSelStart(0);
-    tw.type(typed);
+    const QStringList lines = typed.split(u'\r'); // "\r" is Enter
+    for (qsizetype i = 0; i < lines.size(); ++i) {
+        if (i > 0)
+            QTest::keyClick(form.Text1.editor(), Qt::Key_Return);
+        tw.type(lines.at(i));
+    }
     form.save_Click();
     QCOMPARE(bytesOf(path), saved);
     QCOMPARE(QFileInfo(path).isSymLink(), link);
