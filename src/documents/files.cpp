@@ -112,6 +112,14 @@ bool replaceFile(const QString &path, const QByteArray &bytes, QString *reason)
         *reason = NotAFile;
         return false;
     }
+    // A page the user may not write is not replaced either: opened for appending, which
+    // changes nothing, it says so.
+    QFile probe(target);
+    if (existing && !probe.open(QIODevice::Append)) {
+        *reason = probe.errorString();
+        return false;
+    }
+    probe.close();
 
     QFile file;
     if (!createTemporary(target, existing, file, reason))
