@@ -50,6 +50,32 @@ QString asLoaded(QString text)
     return text;
 }
 
+// Each LF as CR LF, for a page that holds no CR.
+QString withCrLf(const QString &text)
+{
+    QString lines(text.size() + text.count(u'\n'), Qt::Uninitialized);
+    QChar *out = lines.data();
+    for (const QChar c : text) {
+        if (c == u'\n')
+            *out++ = u'\r';
+        *out++ = c;
+    }
+    return lines;
+}
+
+// Each CR LF as LF.
+QString withLf(const QString &text)
+{
+    QString lines(text.size(), Qt::Uninitialized);
+    QChar *out = lines.data();
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        if (text.at(i) != u'\r' || i + 1 == text.size() || text.at(i + 1) != u'\n')
+            *out++ = text.at(i);
+    }
+    lines.truncate(out - lines.constData());
+    return lines;
+}
+
 // The file a path names: a symbolic link is followed, so that the link itself stays.
 QString fileBehind(const QString &path)
 {
@@ -172,12 +198,10 @@ bool readPage(const QString &path, QString *text, TextEncoding *encoding, LineBr
         *reason = file.errorString();
         return false;
     }
-    QString decoded = TextEncoding::decode(bytes, encoding);
+    const QString decoded = TextEncoding::decode(bytes, encoding);
     *lineBreaks =
         decoded.contains(u'\n') && !decoded.contains(u'\r') ? LineBreaks::Lf : LineBreaks::CrLf;
-    if (*lineBreaks == LineBreaks::Lf)
-        decoded.replace(u'\n', QLatin1String("\r\n"));
-    *text = asLoaded(std::move(decoded));
+    *text = asLoaded(*lineBreaks == LineBreaks::Lf ? withCrLf(decoded) : std::move(decoded));
     return true;
 }
 
@@ -187,7 +211,7 @@ bool writePage(const QString &path, const QString &text, const TextEncoding &enc
     QByteArray bytes;
     encoding.appendByteOrderMark(bytes);
     if (lineBreaks == LineBreaks::Lf) {
-        const QString lines = QString(text).replace(QLatin1String("\r\n"), QLatin1String("\n"));
+        const QString lines = withLf(text);
         encoding.appendEncoded(bytes, lines);
         if (!lines.endsWith(u'\n'))
             encoding.appendEncoded(bytes, u"\n");
