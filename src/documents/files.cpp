@@ -198,7 +198,7 @@ bool readPage(const QString &path, QString *text, TextEncoding *encoding, LineBr
         *reason = file.errorString();
         return false;
     }
-    const QString decoded = TextEncoding::decode(bytes, encoding);
+    QString decoded = TextEncoding::decode(bytes, encoding);
     *lineBreaks =
         decoded.contains(u'\n') && !decoded.contains(u'\r') ? LineBreaks::Lf : LineBreaks::CrLf;
     *text = asLoaded(*lineBreaks == LineBreaks::Lf ? withCrLf(decoded) : std::move(decoded));
