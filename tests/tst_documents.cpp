@@ -62,7 +62,9 @@ const bool writeOverLimit = [] {
     if (!old.open(QIODevice::WriteOnly) || old.write("old\r\n") != 5)
         std::_Exit(2);
     old.close();
-    const rlimit limit{4096, RLIM_INFINITY};
+    rlimit limit{};
+    getrlimit(RLIMIT_FSIZE, &limit);
+    limit.rlim_cur = 4096;
     setrlimit(RLIMIT_FSIZE, &limit);
     letWritesFailOverSizeLimit();
     QString reason;
