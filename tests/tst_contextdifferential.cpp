@@ -15,9 +15,9 @@ int inStr(const QString &text, QChar c)
     return int(text.indexOf(c)) + 1;
 }
 
-// The caret's context as first designed: every delimiter looked for over the whole text before
-// the caret, each field written as the design lists it. The program searches back only to the
-// nearer bracket; both must come to the same decisions.
+// The caret's context read the plain way: every delimiter looked for over the whole text before
+// the caret. The program searches back only to the nearer bracket; both must come to the same
+// decisions.
 struct LiteralContext
 {
     enum Case
