@@ -1,4 +1,5 @@
 #include "app/form1.h"
+#include "documents/files.h"
 #include "platform/qtcommondialog.h"
 #include "platform/qtkeysender.h"
 #include "platform/qtmessagebox.h"
@@ -15,6 +16,7 @@ int main(int argc, char *argv[])
     if (geteuid() == 0 && qEnvironmentVariableIsEmpty("QTWEBENGINE_DISABLE_SANDBOX"))
         qputenv("QTWEBENGINE_DISABLE_SANDBOX", "1");
 
+    letWritesFailOverSizeLimit();
     QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts); // wanted by the browser engine
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Velmora"));

@@ -1,9 +1,17 @@
 #include "doubles/testwindow.h"
 
+#include "documents/files.h"
+#include "platform/qtcommondialog.h"
+
 #include <QDir>
+#include <QFileDialog>
+#include <QListView>
 #include <QMainWindow>
+#include <QPlainTextEdit>
+#include <QProcess>
 #include <QScopeGuard>
 #include <QStatusBar>
+#include <QStringEncoder>
 #include <QTest>
 
 #include <csignal>
@@ -44,6 +52,28 @@ QString isolate()
     return QString();
 }
 const QString noPrivateMounts = isolate();
+
+// The child of sizeLimit(): saves a page over a file-size limit and prints the reason.
+const bool writeOverLimit = [] {
+    const QString path = qEnvironmentVariable("VELMORA_WRITE_OVER_LIMIT");
+    if (path.isEmpty())
+        return false;
+    QFile old(path);
+    if (!old.open(QIODevice::WriteOnly) || old.write("old\r\n") != 5)
+        std::_Exit(2);
+    old.close();
+    rlimit limit{};
+    getrlimit(RLIMIT_FSIZE, &limit);
+    limit.rlim_cur = 4096;
+    setrlimit(RLIMIT_FSIZE, &limit);
+    letWritesFailOverSizeLimit();
+    QString reason;
+    if (writePage(path, QString(8000, u'x'), TextEncoding(), LineBreaks::CrLf, &reason))
+        std::_Exit(3);
+    std::fputs(reason.toLocal8Bit().constData(), stdout);
+    std::fflush(stdout);
+    std::_Exit(0);
+}();
 
 template <typename Action>
 void inReadOnlyFolder(const QString &folder, Action action)
@@ -90,6 +120,13 @@ private slots:
     void pageKept_data();
     void pageKept();
     void unwritablePreview();
+    void replacingAnotherFile_data();
+    void replacingAnotherFile();
+    void fileKept_data();
+    void fileKept();
+    void sizeLimit();
+    void allFiles_data();
+    void allFiles();
 };
 
 void TestDocuments::roundTrip_data()
@@ -110,8 +147,12 @@ void TestDocuments::roundTrip_data()
                                   << QString::fromUtf8(page);
     };
     row("crlf", "a\r\nb\r\n", QStringLiteral("a\r\nb\r\n"));
-    row("lf only", "a\nb\n", QStringLiteral("a\nb\n"));
+    row("lf only", "a\nb\n", QStringLiteral("a\r\nb\r\n"));
+    row("lf only, a line typed", "a\nb\n", QStringLiteral("a\r\nb\r\n"), "x\na\nb\n",
+        QStringLiteral("x\r"));
+    row("lf without final break", "a\n\nb", QStringLiteral("a\r\n\r\nb\r\n"), "a\n\nb\n");
     row("mixed", "a\r\nb\nc\r\n\n", QStringLiteral("a\r\nb\nc\r\n\n"));
+    row("lf and lone cr", "a\rb\nc\n", QStringLiteral("a\r\nb\nc\n"), "a\r\nb\nc\n");
     row("no final break", "a\r\nb", QStringLiteral("a\r\nb\r\n"), "a\r\nb\r\n");
     row("lone cr", "a\rb\r", QStringLiteral("a\r\nb\r\n"), "a\r\nb\r\n");
     row("empty", "", QString(), "\r\n");
@@ -122,6 +163,33 @@ void TestDocuments::roundTrip_data()
         QStringLiteral("“q” € \u0081\u008D\u008F\u0090\u009D éÿ\r\n"));
     row("windows-1252 cannot hold it", "caf\xE9\r\n", QStringLiteral("café\r\n"),
         "\x80&#937;&#128512;caf\xE9\r\n", QStringLiteral("€Ω\U0001F600"));
+    const QByteArray utf16le = "\xFF\xFE", utf16be = "\xFE\xFF";
+    const QByteArray utf32le("\xFF\xFE\0\0", 4), utf32be("\0\0\xFE\xFF", 4);
+    const auto inUtf = [&](QStringEncoder::Encoding encoding, const QByteArray &mark,
+                           const QString &text) {
+        return mark + QByteArray(QStringEncoder(encoding).encode(text));
+    };
+    const QString typed = QStringLiteral("\rx€Ω\U0001F600");
+    row("utf-16 le", inUtf(QStringEncoder::Utf16LE, utf16le, QStringLiteral("é\r\n")),
+        QStringLiteral("é\r\n"),
+        inUtf(QStringEncoder::Utf16LE, utf16le, QStringLiteral("\r\nx€Ω\U0001F600é\r\n")), typed);
+    row("utf-16 be", inUtf(QStringEncoder::Utf16BE, utf16be, QStringLiteral("é\r\n")),
+        QStringLiteral("é\r\n"),
+        inUtf(QStringEncoder::Utf16BE, utf16be, QStringLiteral("\r\nx€Ω\U0001F600é\r\n")), typed);
+    row("utf-16 with lf", inUtf(QStringEncoder::Utf16LE, utf16le, QStringLiteral("a\nb\n")),
+        QStringLiteral("a\r\nb\r\n"));
+    row("utf-16 with lone cr and no final break",
+        inUtf(QStringEncoder::Utf16BE, utf16be, QStringLiteral("a\rb")),
+        QStringLiteral("a\r\nb\r\n"),
+        inUtf(QStringEncoder::Utf16BE, utf16be, QStringLiteral("a\r\nb\r\n")));
+    row("utf-16 of an odd length", "\xFF\xFEp\r\n", QStringLiteral("ÿþp\r\n"));
+    row("utf-32 le", inUtf(QStringEncoder::Utf32LE, utf32le, QStringLiteral("é\U0001F600\r\n")),
+        QStringLiteral("é\U0001F600\r\n"),
+        inUtf(QStringEncoder::Utf32LE, utf32le, QStringLiteral("\r\nx€Ω\U0001F600é\U0001F600\r\n")),
+        typed);
+    row("utf-32 be", inUtf(QStringEncoder::Utf32BE, utf32be, QStringLiteral("a\nb")),
+        QStringLiteral("a\r\nb\r\n"),
+        inUtf(QStringEncoder::Utf32BE, utf32be, QStringLiteral("a\nb\n")));
     const auto named = [&](const char *name, const char *existing, const char *chosen,
                            const char *page) {
         row(name, "old\r\n", QStringLiteral("old\r\n"), "xold\r\n", QStringLiteral("x"), existing,
@@ -171,7 +239,12 @@ void TestDocuments::roundTrip()
     QCOMPARE(tw.dialog.shownFilters,
              {QStringLiteral("HTML Files(*.htm,*.html)|*.htm*|All Files|*.*")});
     form.Text1.setSelStart(0);
-    tw.type(typed);
+    const QStringList lines = typed.split(u'\r'); // "\r" is Enter
+    for (qsizetype i = 0; i < lines.size(); ++i) {
+        if (i > 0)
+            QTest::keyClick(form.Text1.editor(), Qt::Key_Return);
+        tw.type(lines.at(i));
+    }
     form.save_Click();
     QCOMPARE(bytesOf(path), saved);
     QCOMPARE(QFileInfo(path).isSymLink(), link);
@@ -258,6 +331,7 @@ void TestDocuments::pageKept_data()
     row("open a device", "Open...", "/dev/zero", "unreadable", "device");
     row("open, save to read-only folder", "Open...", "new.html", "read-only folder", denied);
     row("save to read-only folder", "Save", "", "read-only folder", denied);
+    row("save a write-protected page", "Save", "", "write-protected", denied);
     row("save to full disk", "Save", "", "full disk", "No space left on device");
     row("save to size limit midway", "Save", "", "size limit midway", "File too large");
     row("save as cancelled", "Save as...", "", "", "");
@@ -312,9 +386,12 @@ void TestDocuments::pageKept()
         getrlimit(RLIMIT_FSIZE, &saved);
         const rlimit limit{4096, saved.rlim_max};
         setrlimit(RLIMIT_FSIZE, &limit);
-        std::signal(SIGXFSZ, SIG_IGN); // the write fails instead of ending the test
+        letWritesFailOverSizeLimit(); // as the program does; sizeLimit() shows it is needed
         run();
         setrlimit(RLIMIT_FSIZE, &saved);
+    } else if (failure == QLatin1String("write-protected")) {
+        QVERIFY(QFile::setPermissions(path, QFileDevice::ReadOwner));
+        run();
     } else if (failure == QLatin1String("read-only folder")) {
         inReadOnlyFolder(folder, run);
     } else {
@@ -359,6 +436,244 @@ void TestDocuments::unwritablePreview()
     tw.type(QStringLiteral("c"));
     QVERIFY(!status->isVisible());
     QCOMPARE(tw.preview(), PreviewHeader + form.Text1.Text().toUtf8() + "\r\n");
+}
+
+void TestDocuments::replacingAnotherFile_data()
+{
+    QTest::addColumn<QStringList>("files"); // "+name": made after the page was opened
+    QTest::addColumn<QString>("chosen");
+    QTest::addColumn<QString>("savedAs"); // empty: Save
+    QTest::addColumn<int>("answer");
+    QTest::addColumn<bool>("asked");
+    QTest::addColumn<QString>("target");
+    QTest::addColumn<bool>("written");
+    const auto row = [](const char *name, const QString &files, const char *chosen,
+                        const char *savedAs, int answer, bool asked, const char *target,
+                        bool written) {
+        QTest::addRow("%s", name) << files.split(u' ', Qt::SkipEmptyParts)
+                                  << QString::fromUtf8(chosen) << QString::fromUtf8(savedAs)
+                                  << answer << asked << QString::fromUtf8(target) << written;
+    };
+    const int yes = MessageBox::Yes, no = MessageBox::No;
+    row("b opened, b.html replaced", QStringLiteral("b b.html"), "b", "", yes, true, "b.html",
+        true);
+    row("b opened, b.html kept", QStringLiteral("b b.html"), "b", "", no, true, "b.html", false);
+    row("notes.txt opened, notes.txt.html kept", QStringLiteral("notes.txt notes.txt.html"),
+        "notes.txt", "", no, true, "notes.txt.html", false);
+    row("b.html opened as b", QStringLiteral("b.html"), "b", "", no, false, "b.html", true);
+    row("new page, made meanwhile", QStringLiteral("+new.html"), "new.html", "", no, true,
+        "new.html", false);
+    row("save as new, new.html kept", QStringLiteral("page.html new.html"), "page.html", "new", no,
+        true, "new.html", false);
+    row("save as new.html", QStringLiteral("page.html new.html"), "page.html", "new.html", no,
+        false, "new.html", true);
+    row("save as the page's own name", QStringLiteral("page.html"), "page.html", "page", no, false,
+        "page.html", true);
+}
+
+// A save that would replace a file other than the one the page was read from, under the name
+// the program gives the page, asks first; No saves nothing and the page stays changed. Once
+// the page is saved there, later saves ask nothing.
+void TestDocuments::replacingAnotherFile()
+{
+    QFETCH(QStringList, files);
+    QFETCH(QString, chosen);
+    QFETCH(QString, savedAs);
+    QFETCH(int, answer);
+    QFETCH(bool, asked);
+    QFETCH(QString, target);
+    QFETCH(bool, written);
+
+    TestWindow tw;
+    const auto make = [&](bool later) {
+        for (const QString &file : std::as_const(files)) {
+            if (file.startsWith(u'+') == later)
+                put(tw.folder.filePath(file.mid(later ? 1 : 0)), file.toUtf8() + "\r\n");
+        }
+    };
+    make(false);
+    tw.dialog.files = {tw.folder.filePath(chosen)};
+    tw.load();
+    make(true);
+    Form1 &form = *tw.form;
+    const QString targetPath = tw.folder.filePath(target);
+    const QByteArray before = bytesOf(targetPath);
+    tw.type(QStringLiteral("x"));
+    tw.messageBox.shown.clear();
+    tw.messageBox.answers = {answer};
+    const auto save = [&] {
+        if (savedAs.isEmpty()) {
+            tw.trigger(QStringLiteral("Save"));
+        } else {
+            tw.dialog.files = {tw.folder.filePath(savedAs)};
+            tw.trigger(QStringLiteral("Save as..."));
+        }
+    };
+    save();
+    QCOMPARE(tw.messageBox.shown.size(), asked ? 1 : 0);
+    if (asked) {
+        const FakeMessageBox::Shown &box = tw.messageBox.shown.constFirst();
+        QCOMPARE(box.prompt, targetPath + QStringLiteral(" already exists. Replace it?"));
+        QCOMPARE(box.buttons, 36);
+        QCOMPARE(box.title, QStringLiteral("Warning"));
+    }
+    QCOMPARE(bytesOf(targetPath), written ? form.Text1.Text().toUtf8() : before);
+    QCOMPARE(form.page.ischanged, qint16(written ? 0 : 1));
+    if (!written)
+        return;
+    tw.type(QStringLiteral("y"));
+    form.save_Click();
+    QCOMPARE(tw.messageBox.shown.size(), asked ? 1 : 0);
+    QCOMPARE(bytesOf(targetPath), form.Text1.Text().toUtf8());
+}
+
+void TestDocuments::fileKept_data()
+{
+    QTest::addColumn<QString>("page");
+    QTest::addColumn<QString>("told");
+    QTest::addRow("name of 250 bytes") << QString(245, u'p') + QStringLiteral(".html") << "";
+    QTest::addRow("name of 250 bytes in utf-8")
+        << QString(81, u'\u00E9') + QStringLiteral("pp.html") << "";
+    QTest::addRow("name too long")
+        << QString(251, u'p') + QStringLiteral(".html") << "File name too long";
+    QTest::addRow("owner and group of another user") << "page.html"
+                                                     << "";
+    QTest::addRow("hard link") << "page.html"
+                               << "page.html is saved as a new file; its other names (hard "
+                                  "links) keep the old text.";
+}
+
+// Saving keeps the file's owner, group and permissions, also for another user's page saved by
+// root; a name of the longest kind saves atomically; a page with other hard links becomes a
+// file of its own, and the user is told once that the other names keep the old text.
+void TestDocuments::fileKept()
+{
+    QFETCH(QString, page);
+    QFETCH(QString, told);
+
+    const bool otherUser = QTest::currentDataTag() == QByteArray("owner and group of another user");
+    if (otherUser && geteuid() != 0)
+        QSKIP("only root can give a file to another user");
+    TestWindow tw;
+    const QString path = tw.folder.filePath(page);
+    const QString link = tw.folder.filePath(QStringLiteral("link.html"));
+    const bool tooLong = QTest::currentDataTag() == QByteArray("name too long");
+    const bool hardLink = QTest::currentDataTag() == QByteArray("hard link");
+    if (!tooLong)
+        put(path, "old\r\n");
+    if (otherUser)
+        QVERIFY(::chown(QFile::encodeName(path).constData(), 65534, 65533) == 0);
+    // Root may not read another user's page in this test, where permission bits bind it.
+    const auto mode =
+        otherUser ? QFileDevice::Permissions(0x6666)
+                  : QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ReadGroup;
+    if (!tooLong)
+        QVERIFY(QFile::setPermissions(path, mode));
+    if (hardLink)
+        QVERIFY2(::link(QFile::encodeName(path).constData(), QFile::encodeName(link).constData()) ==
+                     0,
+                 strerror(errno));
+    tw.dialog.files = {path};
+    tw.load();
+    Form1 &form = *tw.form;
+    tw.type(QStringLiteral("x"));
+    tw.messageBox.shown.clear();
+    form.save_Click();
+    if (tooLong) {
+        verifyTold(tw, {path, told});
+        QCOMPARE(form.page.ischanged, qint16(1));
+        QVERIFY(QDir(tw.folder.path()).isEmpty());
+        return;
+    }
+    QCOMPARE(bytesOf(path), QByteArray("xold\r\n"));
+    const QFileInfo saved(path);
+    QCOMPARE(saved.ownerId(), otherUser ? 65534u : geteuid());
+    QCOMPARE(saved.groupId(), otherUser ? 65533u : getegid());
+    const auto notUser = QFileDevice::Permissions(0x7077); // the bits of the file itself
+    QCOMPARE(QFile::permissions(path) & notUser, mode & notUser);
+    QCOMPARE(tw.messageBox.shown.size(), told.isEmpty() ? 0 : 1);
+    if (!told.isEmpty()) {
+        verifyTold(tw, {told.replace(QStringLiteral("page.html"), path)});
+        QCOMPARE(tw.messageBox.shown.constFirst().buttons, 64);
+        QCOMPARE(bytesOf(link), QByteArray("old\r\n"));
+    }
+    tw.type(QStringLiteral("y"));
+    form.save_Click();
+    QCOMPARE(bytesOf(path), QByteArray("xyold\r\n"));
+    QCOMPARE(tw.messageBox.shown.size(), told.isEmpty() ? 0 : 1);
+    // No temporary file is left beside the page.
+    QStringList expected{saved.fileName()};
+    if (hardLink)
+        expected.append(QStringLiteral("link.html"));
+    if (QFile::exists(form.page.tempfile))
+        expected.append(QFileInfo(form.page.tempfile).fileName());
+    expected.sort();
+    QCOMPARE(QDir(tw.folder.path()).entryList(QDir::Files | QDir::Hidden, QDir::Name), expected);
+}
+
+// A write over the file-size limit fails with its reason instead of ending the program. The
+// limit is set in a child process, where the signal it sends would otherwise end it.
+void TestDocuments::sizeLimit()
+{
+    QTemporaryDir folder;
+    QProcess child;
+    child.setProgram(QCoreApplication::applicationFilePath());
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.insert(QStringLiteral("VELMORA_WRITE_OVER_LIMIT"),
+                       folder.filePath(QStringLiteral("page.html")));
+    child.setProcessEnvironment(environment);
+    child.start();
+    QVERIFY(child.waitForFinished(30000));
+    QCOMPARE(child.exitStatus(), QProcess::NormalExit);
+    QCOMPARE(child.readAllStandardOutput(), QByteArray("File too large"));
+    QCOMPARE(child.exitCode(), 0);
+    QCOMPARE(bytesOf(folder.filePath(QStringLiteral("page.html"))), QByteArray("old\r\n"));
+}
+
+void TestDocuments::allFiles_data()
+{
+    QTest::addColumn<QString>("filter");
+    QTest::addColumn<int>("chosen");
+    QTest::addColumn<QStringList>("shown");
+    const QString open = QStringLiteral("HTML Files(*.htm,*.html)|*.htm*|All Files|*.*");
+    const QString saveAs = QStringLiteral("HTML Files(*.htm,*.html)|*.htm*|All Files(*.*)|*.*");
+    const QStringList html{QStringLiteral("old.htm"), QStringLiteral("page.html")};
+    const QStringList all{QStringLiteral("README"), QStringLiteral("index"),
+                          QStringLiteral("notes.txt"), QStringLiteral("old.htm"),
+                          QStringLiteral("page.html")};
+    QTest::addRow("open, html files") << open << 0 << html;
+    QTest::addRow("open, all files") << open << 1 << all;
+    QTest::addRow("save as, html files") << saveAs << 0 << html;
+    QTest::addRow("save as, all files") << saveAs << 1 << all;
+}
+
+// The file dialogs' "All Files" shows every file, also those without an extension.
+void TestDocuments::allFiles()
+{
+    QFETCH(QString, filter);
+    QFETCH(int, chosen);
+    QFETCH(QStringList, shown);
+
+    QTemporaryDir folder;
+    for (const char *name : {"README", "index", "notes.txt", "old.htm", "page.html"})
+        put(folder.filePath(QString::fromLatin1(name)), "x\r\n");
+    QtCommonDialog settings;
+    settings.setFilter(filter);
+    QFileDialog dialog;
+    dialog.setOption(QFileDialog::DontUseNativeDialog);
+    settings.prepare(dialog, false, folder.filePath(QStringLiteral("page.html")));
+    dialog.selectNameFilter(dialog.nameFilters().at(chosen));
+    dialog.show();
+    auto *view = dialog.findChild<QListView *>(QStringLiteral("listView"));
+    QVERIFY(view);
+    const auto names = [&] {
+        QStringList seen;
+        for (int row = 0; row < view->model()->rowCount(view->rootIndex()); ++row)
+            seen.append(view->model()->index(row, 0, view->rootIndex()).data().toString());
+        seen.sort();
+        return seen;
+    };
+    QTRY_COMPARE(names(), shown);
 }
 
 QTEST_MAIN(TestDocuments)

@@ -103,6 +103,7 @@ bool Documents::openChosen(const QString &chosen)
         }
     }
     m_page.editingfile = path;
+    m_page.ownfile = existing ? source : QString();
     m_window.window.setCaption(path + QStringLiteral(" -- Velmora"));
     m_page.tempfile = path + LivePreview::Suffix;
     if (!existing)
@@ -120,6 +121,7 @@ void Documents::startNewPage()
     EditControl &text1 = m_window.Text1;
     text1.setText(QString());
     m_page.encoding = TextEncoding();
+    m_page.lineBreaks = LineBreaks::CrLf;
     const QString spaces(10, u' ');
     m_window.messageBox.MsgBox(spaces + QStringLiteral("New    File !") + spaces, 48,
                                QStringLiteral("Attention"));
@@ -133,10 +135,12 @@ bool Documents::Floadfile(const QString &file, QString *reason)
 {
     QString text;
     TextEncoding encoding;
-    if (!readPage(file, &text, &encoding, reason))
+    LineBreaks lineBreaks;
+    if (!readPage(file, &text, &encoding, &lineBreaks, reason))
         return false;
     m_window.Text1.setText(text);
     m_page.encoding = encoding;
+    m_page.lineBreaks = lineBreaks;
     return true;
 }
 
@@ -158,7 +162,7 @@ bool Documents::save()
 {
     if (m_page.editingfile.isEmpty())
         return saveAs();
-    if (!write(m_page.editingfile))
+    if (!mayReplace(m_page.editingfile) || !write(m_page.editingfile))
         return false;
     m_page.ischanged = 0;
     return true;
@@ -179,8 +183,9 @@ bool Documents::saveAs()
         showPreviewAgain();
         return false;
     }
+    // The dialog asks before it returns an existing file, but not of the name with ".html" added.
     const QString path = pagePath(dialog.FileName());
-    if (!write(path)) {
+    if ((path != dialog.FileName() && !mayReplace(path)) || !write(path)) {
         showPreviewAgain();
         return false;
     }
@@ -203,11 +208,33 @@ void Documents::showPreviewAgain()
     m_page.isopening = 0;
 }
 
+// A page opened as "b" or "notes.txt" is saved as "b.html" or "notes.txt.html": a file of that
+// name is not overwritten unasked.
+bool Documents::mayReplace(const QString &path)
+{
+    const QFileInfo file(path);
+    if (!file.exists() ||
+        (!m_page.ownfile.isEmpty() &&
+         file.canonicalFilePath() == QFileInfo(m_page.ownfile).canonicalFilePath()))
+        return true;
+    return m_window.messageBox.MsgBox(path + QStringLiteral(" already exists. Replace it?"), 36,
+                                      QStringLiteral("Warning")) == MessageBox::Yes;
+}
+
 bool Documents::write(const QString &path)
 {
     QString reason;
-    if (writePage(path, m_window.Text1.Text(), m_page.encoding, &reason))
+    const int links = otherLinks(path);
+    if (writePage(path, m_window.Text1.Text(), m_page.encoding, m_page.lineBreaks, &reason)) {
+        m_page.ownfile = path;
+        // The page is a new file now: the other names still hold the text it replaced.
+        if (links > 0)
+            m_window.messageBox.MsgBox(path + QStringLiteral(" is saved as a new file; its other "
+                                                             "names (hard links) keep the old "
+                                                             "text."),
+                                       64, QStringLiteral("Attention"));
         return true;
+    }
     m_window.messageBox.MsgBox(QStringLiteral("Cannot save ") + path + QStringLiteral(":\r\n") +
                                    reason,
                                48, QStringLiteral("Warning"));

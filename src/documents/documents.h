@@ -46,7 +46,8 @@ public:
     bool save();
     bool saveAs();
 
-    // Loads the file into the editor and takes its encoding as the page's; false, with the
+    // Loads the file into the editor and takes its encoding and line breaks as the page's;
+    // false, with the
     // reason, when it cannot be read, the editor keeping its text.
     bool Floadfile(const QString &file, QString *reason);
 
@@ -54,6 +55,7 @@ private:
     bool openChosen(const QString &name);
     void startNewPage();
     void showPreviewAgain();
+    bool mayReplace(const QString &path);
     bool write(const QString &path);
 
     PageState &m_page;

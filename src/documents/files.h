@@ -5,18 +5,35 @@ class QFileDevice;
 class QString;
 class TextEncoding;
 
+// How a page's line breaks go to disk: as the editor holds them, or, for a page whose every
+// line break was LF when it was read, each CR LF written as LF.
+enum class LineBreaks
+{
+    CrLf,
+    Lf
+};
+
 // True when the file can be opened for reading and closed again.
 bool Fexists(const QString &path);
 
 // Reads a page as the editor holds it: a line ends at CR LF, a lone CR (which becomes CR LF)
-// or a lone LF (which stays), and a last line without a line break gains a CR LF. False, with
-// the reason, when the file cannot be read.
-bool readPage(const QString &path, QString *text, TextEncoding *encoding, QString *reason);
+// or a lone LF (which stays, unless every line break of the page is LF: then each becomes
+// CR LF), and a last line without a line break gains a CR LF. False, with the reason, when the
+// file cannot be read.
+bool readPage(const QString &path, QString *text, TextEncoding *encoding, LineBreaks *lineBreaks,
+              QString *reason);
 
-// Writes a page whole, followed by CR LF unless it already ends with a line break. The old
-// file stays as it was unless the new one is complete; a symbolic link is followed and kept.
+// Writes a page whole, followed by a line break unless it already ends with one. The old file
+// stays as it was unless the new one is complete; a symbolic link is followed and kept, and
+// the file keeps its permissions, and its owner and group where the system allows.
 bool writePage(const QString &path, const QString &text, const TextEncoding &encoding,
-               QString *reason);
+               LineBreaks lineBreaks, QString *reason);
+
+// The number of names of the file beyond this one (hard links), a symbolic link followed.
+int otherLinks(const QString &path);
 
 // Writes all the bytes, also after a short write, so that a failure reports its reason.
 bool writeAll(QFileDevice &file, const QByteArray &bytes);
+
+// A write beyond the file-size limit fails with its reason instead of ending the program.
+void letWritesFailOverSizeLimit();

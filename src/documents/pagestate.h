@@ -1,5 +1,6 @@
 #pragma once
 
+#include "files.h"
 #include "platform/textencoding.h"
 
 #include <QString>
@@ -14,4 +15,9 @@ struct PageState
     qint16 isopening = 0;  // 1 while the Open command replaces the text
     qint16 filenum = 0;    // counts New commands
     TextEncoding encoding; // the page is saved and previewed as it was read
+    // A page read with LF line breaks alone is saved with them.
+    LineBreaks lineBreaks = LineBreaks::CrLf;
+    // The file on disk that holds this page: the one loaded, then the one last saved; empty
+    // for a new page. Another file at the page's path is replaced only once the user agrees.
+    QString ownfile;
 };

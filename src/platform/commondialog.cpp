@@ -2,6 +2,8 @@
 
 #include "runtimeerror.h"
 
+#include <algorithm>
+
 void CommonDialog::ShowOpen()
 {
     QString fileName = m_fileName;
@@ -43,9 +45,10 @@ QStringList CommonDialog::nameFilters(const QString &filter)
     const QStringList parts = filter.split(u'|');
     QStringList filters;
     for (int i = 0; i + 1 < parts.size(); i += 2) {
-        QString patterns = parts.at(i + 1);
-        patterns.replace(u';', u' ');
-        filters.append(parts.at(i) + QStringLiteral(" (") + patterns + u')');
+        QStringList patterns = parts.at(i + 1).split(u';');
+        // "*.*" stands for every file, also those without an extension.
+        std::replace(patterns.begin(), patterns.end(), QStringLiteral("*.*"), QStringLiteral("*"));
+        filters.append(parts.at(i) + QStringLiteral(" (") + patterns.join(u' ') + u')');
     }
     return filters;
 }

@@ -14,14 +14,20 @@ bool QtCommonDialog::chooseSaveFile(QString &fileName)
     return chooseFile(true, fileName);
 }
 
-bool QtCommonDialog::chooseFile(bool save, QString &fileName)
+void QtCommonDialog::prepare(QFileDialog &dialog, bool save, const QString &fileName) const
 {
-    QFileDialog dialog(QApplication::activeWindow(), DialogTitle());
+    dialog.setWindowTitle(DialogTitle());
     dialog.setAcceptMode(save ? QFileDialog::AcceptSave : QFileDialog::AcceptOpen);
     dialog.setFileMode(QFileDialog::AnyFile);
     dialog.setNameFilters(nameFilters(Filter()));
     if (!fileName.isEmpty())
         dialog.selectFile(fileName);
+}
+
+bool QtCommonDialog::chooseFile(bool save, QString &fileName)
+{
+    QFileDialog dialog(QApplication::activeWindow());
+    prepare(dialog, save, fileName);
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
         return false;
     fileName = dialog.selectedFiles().constFirst();

@@ -2,8 +2,14 @@
 
 #include "commondialog.h"
 
+class QFileDialog;
+
 class QtCommonDialog : public CommonDialog
 {
+public:
+    // Gives a file dialog the settings in force, ready to be shown.
+    void prepare(QFileDialog &dialog, bool save, const QString &fileName) const;
+
 protected:
     bool chooseOpenFile(QString &fileName) override;
     bool chooseSaveFile(QString &fileName) override;

@@ -2,11 +2,72 @@
 
 #include <QStringDecoder>
 #include <QStringEncoder>
+#include <QtEndian>
 
 #include <cstring>
 
 namespace {
 const QByteArray Utf8ByteOrderMark = QByteArrayLiteral("\xEF\xBB\xBF");
+
+struct ByteOrderMark
+{
+    QByteArrayView bytes;
+    TextEncoding::Codec codec;
+};
+// The UTF-32 little-endian mark begins with the UTF-16 one, so it is looked for first.
+const ByteOrderMark WideMarks[] = {{QByteArrayView("\xFF\xFE\0\0", 4), TextEncoding::Utf32LE},
+                                   {QByteArrayView("\0\0\xFE\xFF", 4), TextEncoding::Utf32BE},
+                                   {QByteArrayView("\xFF\xFE", 2), TextEncoding::Utf16LE},
+                                   {QByteArrayView("\xFE\xFF", 2), TextEncoding::Utf16BE}};
+
+// UTF-16 takes every sequence of units, a lone surrogate included, so that any such page
+// is saved as it was read; only an odd number of bytes is not UTF-16.
+bool decodeUtf16(QByteArrayView bytes, bool bigEndian, QString *text)
+{
+    if (bytes.size() % 2 != 0)
+        return false;
+    text->resize(bytes.size() / 2);
+    if (bigEndian)
+        qFromBigEndian<char16_t>(bytes.data(), text->size(), text->data());
+    else
+        qFromLittleEndian<char16_t>(bytes.data(), text->size(), text->data());
+    return true;
+}
+
+bool decodeUtf32(QByteArrayView bytes, bool bigEndian, QString *text)
+{
+    if (bytes.size() % 4 != 0)
+        return false;
+    text->clear();
+    text->reserve(bytes.size() / 4);
+    for (qsizetype i = 0; i < bytes.size(); i += 4) {
+        const char32_t c = bigEndian ? qFromBigEndian<quint32>(bytes.data() + i)
+                                     : qFromLittleEndian<quint32>(bytes.data() + i);
+        if (c > 0x10FFFF || QChar::isSurrogate(c))
+            return false;
+        if (QChar::requiresSurrogates(c)) {
+            text->append(QChar(QChar::highSurrogate(c)));
+            text->append(QChar(QChar::lowSurrogate(c)));
+        } else {
+            text->append(QChar(char16_t(c)));
+        }
+    }
+    return true;
+}
+
+bool decodeWide(QByteArrayView bytes, TextEncoding::Codec codec, QString *text)
+{
+    switch (codec) {
+    case TextEncoding::Utf16LE:
+    case TextEncoding::Utf16BE:
+        return decodeUtf16(bytes, codec == TextEncoding::Utf16BE, text);
+    case TextEncoding::Utf32LE:
+    case TextEncoding::Utf32BE:
+        return decodeUtf32(bytes, codec == TextEncoding::Utf32BE, text);
+    default:
+        return false;
+    }
+}
 
 // Windows-1252 bytes 0x80 to 0x9F; the five it leaves undefined stay the control characters
 // of the same number, as browsers read them.
@@ -45,11 +106,34 @@ QByteArray reference(char32_t codePoint)
 
 QString TextEncoding::name() const
 {
-    return m_codec == Utf8 ? QStringLiteral("UTF-8") : QStringLiteral("windows-1252");
+    switch (m_codec) {
+    case Utf8:
+        return QStringLiteral("UTF-8");
+    case Windows1252:
+        return QStringLiteral("windows-1252");
+    case Utf16LE:
+        return QStringLiteral("UTF-16LE");
+    case Utf16BE:
+        return QStringLiteral("UTF-16BE");
+    case Utf32LE:
+        return QStringLiteral("UTF-32LE");
+    case Utf32BE:
+        return QStringLiteral("UTF-32BE");
+    }
+    return QString();
 }
 
 QString TextEncoding::decode(const QByteArray &bytes, TextEncoding *found)
 {
+    // A mark whose bytes do not follow in that encoding is read as the bytes it is.
+    for (const ByteOrderMark &mark : WideMarks) {
+        QString text;
+        if (bytes.startsWith(mark.bytes) &&
+            decodeWide(QByteArrayView(bytes).sliced(mark.bytes.size()), mark.codec, &text)) {
+            *found = TextEncoding(mark.codec, true);
+            return text;
+        }
+    }
     const bool byteOrderMark = bytes.startsWith(Utf8ByteOrderMark);
     // A second mark after the first is a character of the text.
     QStringDecoder utf8(QStringDecoder::Utf8,
@@ -70,16 +154,66 @@ QString TextEncoding::decode(const QByteArray &bytes, TextEncoding *found)
 
 void TextEncoding::appendByteOrderMark(QByteArray &out) const
 {
-    if (m_byteOrderMark)
+    if (!m_byteOrderMark)
+        return;
+    if (m_codec == Utf8)
         out.append(Utf8ByteOrderMark);
+    for (const ByteOrderMark &mark : WideMarks) {
+        if (mark.codec == m_codec)
+            out.append(mark.bytes);
+    }
 }
 
 void TextEncoding::appendEncoded(QByteArray &out, QStringView text) const
 {
-    if (m_codec == Utf8)
-        appendUtf8(out, text);
+    switch (m_codec) {
+    case Utf8:
+        return appendUtf8(out, text);
+    case Windows1252:
+        return appendWindows1252(out, text);
+    case Utf16LE:
+    case Utf16BE:
+        return appendUtf16(out, text);
+    case Utf32LE:
+    case Utf32BE:
+        return appendUtf32(out, text);
+    }
+}
+
+void TextEncoding::appendUtf16(QByteArray &out, QStringView text) const
+{
+    const qsizetype start = out.size();
+    out.resize(start + 2 * text.size());
+    if (m_codec == Utf16BE)
+        qToBigEndian<char16_t>(text.utf16(), text.size(), out.data() + start);
     else
-        appendWindows1252(out, text);
+        qToLittleEndian<char16_t>(text.utf16(), text.size(), out.data() + start);
+}
+
+void TextEncoding::appendUtf32(QByteArray &out, QStringView text) const
+{
+    out.reserve(out.size() + 4 * text.size());
+    const auto put = [&](char32_t c) {
+        char unit[4];
+        if (m_codec == Utf32BE)
+            qToBigEndian<quint32>(c, unit);
+        else
+            qToLittleEndian<quint32>(c, unit);
+        out.append(unit, 4);
+    };
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        const QChar c = text.at(i);
+        if (!c.isSurrogate()) {
+            put(c.unicode());
+        } else if (c.isHighSurrogate() && i + 1 < text.size() && text.at(i + 1).isLowSurrogate()) {
+            put(QChar::surrogateToUcs4(c, text.at(i + 1)));
+            ++i;
+        } else {
+            // A lone surrogate has no UTF-32 form.
+            for (const char byte : reference(c.unicode()))
+                put(char32_t(byte));
+        }
+    }
 }
 
 void TextEncoding::appendUtf8(QByteArray &out, QStringView text) const
