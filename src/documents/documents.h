@@ -47,8 +47,7 @@ public:
     bool saveAs();
 
     // Loads the file into the editor and takes its encoding and line breaks as the page's;
-    // false, with the
-    // reason, when it cannot be read, the editor keeping its text.
+    // false, with the reason, when it cannot be read, the editor keeping its text.
     bool Floadfile(const QString &file, QString *reason);
 
 private:
