@@ -1,7 +1,10 @@
 #include "webenginebrowser.h"
 
-#include <QWebEnginePage>
+#include "previewpage.h"
+
+#include <QChildEvent>
 #include <QWebEngineProfile>
+#include <QWebEngineSettings>
 
 #include <chrono>
 
@@ -12,25 +15,71 @@ const QString HomePage = QStringLiteral("about:blank");
 // reload asked for meanwhile goes ahead instead of waiting for it.
 constexpr std::chrono::seconds Patience(5);
 
-// The half-typed page's script errors, and whatever else it logs, go nowhere: the editor has
-// no console.
-class PreviewPage : public QWebEnginePage
+// Tells the page of the user's clicks and key presses in the view, whose input goes to a
+// child widget that the engine creates and replaces.
+class UserInputWatcher : public QObject
 {
 public:
-    using QWebEnginePage::QWebEnginePage;
+    UserInputWatcher(QWidget *view, PreviewPage *page)
+        : QObject(view)
+        , m_page(page)
+    {
+        view->installEventFilter(this);
+        for (QObject *child : view->children())
+            child->installEventFilter(this);
+    }
 
 protected:
-    void javaScriptConsoleMessage(JavaScriptConsoleMessageLevel, const QString &, int,
-                                  const QString &) override
-    {}
+    bool eventFilter(QObject *, QEvent *event) override
+    {
+        switch (event->type()) {
+        case QEvent::ChildAdded:
+            static_cast<QChildEvent *>(event)->child()->installEventFilter(this);
+            break;
+        case QEvent::MouseButtonPress:
+        case QEvent::MouseButtonRelease:
+        case QEvent::KeyPress:
+            m_page->noteUserInput();
+            break;
+        default:
+            break;
+        }
+        return false;
+    }
+
+private:
+    PreviewPage *m_page;
 };
+
+// What a page in the preview may do: load its own resources, run its scripts; not reach the
+// network, open windows or take the focus. Local files are for the request interceptor to
+// sort out.
+void restrict(QWebEngineSettings *settings)
+{
+    // Without it the engine loads no local resource at all, not even an image beside the page.
+    settings->setAttribute(QWebEngineSettings::LocalContentCanAccessFileUrls, true);
+    settings->setAttribute(QWebEngineSettings::LocalContentCanAccessRemoteUrls, false);
+    settings->setAttribute(QWebEngineSettings::JavascriptCanOpenWindows, false);
+    settings->setAttribute(QWebEngineSettings::JavascriptCanAccessClipboard, false);
+    settings->setAttribute(QWebEngineSettings::JavascriptCanPaste, false);
+    settings->setAttribute(QWebEngineSettings::AllowWindowActivationFromJavaScript, false);
+    settings->setAttribute(QWebEngineSettings::FocusOnNavigationEnabled, false);
+    settings->setAttribute(QWebEngineSettings::AllowRunningInsecureContent, false);
+    settings->setAttribute(QWebEngineSettings::DnsPrefetchEnabled, false);
+    settings->setAttribute(QWebEngineSettings::WebRTCPublicInterfacesOnly, true);
+    settings->setAttribute(QWebEngineSettings::PluginsEnabled, false);
+}
 } // namespace
 
 WebEngineBrowser::WebEngineBrowser()
     : m_profile(new QWebEngineProfile)
     , m_view(new QWebEngineView)
 {
-    m_view->setPage(new PreviewPage(m_profile, m_view));
+    restrict(m_profile->settings());
+    m_profile->setUrlRequestInterceptor(&m_ownResources);
+    auto *page = new PreviewPage(m_profile, m_view, [this](const QString &text) { alert(text); });
+    m_view->setPage(page);
+    new UserInputWatcher(m_view, page);
     m_view->setContextMenuPolicy(Qt::NoContextMenu);
 
     m_patience.setSingleShot(true);
