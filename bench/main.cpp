@@ -2,6 +2,7 @@
 // driving the real window with real key events, offscreen, and prints one table.
 
 #include "pagegenerator.h"
+#include "previewwrite.h"
 
 #include "fakebrowser.h"
 #include "fakecommondialog.h"
@@ -449,5 +450,6 @@ int main(int argc, char *argv[])
         out << QStringLiteral("| ") << cells.join(QStringLiteral(" | ")) << QStringLiteral(" |\n");
         out.flush();
     }
+    measurePreviewWrite(out, pages, folder.path(), options.keys);
     return 0;
 }
