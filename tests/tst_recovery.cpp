@@ -285,6 +285,8 @@ void TestRecovery::pipeAtThePreviewsPlace()
     const QString notice = QStringLiteral("The preview cannot be written to ") + preview +
                            QStringLiteral(": It is not a regular file.");
     QCOMPARE(form.window.statusNotice(), notice);
+    const QString shown = QStringLiteral("Navigate ") + preview;
+    QVERIFY(!tw.browser.calls.contains(shown));
     QStatusBar *status = form.window.window()->statusBar();
     QVERIFY(status->isVisible());
 
@@ -294,12 +296,14 @@ void TestRecovery::pipeAtThePreviewsPlace()
     QApplication::sendEvent(form.window.window(), &hovered);
     QCOMPARE(form.window.statusNotice(), notice);
     QVERIFY(status->isVisible());
-    QVERIFY(QFileInfo(preview).isFile() == false);
+    QVERIFY(!QFileInfo(preview).isFile());
+    QVERIFY(!tw.browser.calls.contains(shown));
 
     QVERIFY(QFile::remove(preview));
     tw.type(QStringLiteral("c"));
     QCOMPARE(form.window.statusNotice(), QString());
     QVERIFY(!status->isVisible());
+    QCOMPARE(tw.browser.calls.constLast(), shown);
     QCOMPARE(tw.preview(), PreviewHeader + "bc<p>a</p>\r\n\r\n");
     QCOMPARE(form.Text1.Text(), QStringLiteral("bc<p>a</p>\r\n"));
 }

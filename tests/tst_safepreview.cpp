@@ -56,6 +56,7 @@ SystemBrowser systemBrowser;
 const char *const Page = R"(<p id=text>the page</p>
 <a id=remote-link href="http://127.0.0.1:PORT/clicked">remote</a>
 <a id=local-link href="other.html">local</a>
+<a id=new-window-link href="http://127.0.0.1:PORT/new-window" target="_blank">new window</a>
 <img id=own src="own.png"><img id=remote src="http://127.0.0.1:PORT/image.png">
 <iframe id=frame src="frame.html"></iframe>
 <iframe id=text-frame src="secret.txt"></iframe><iframe id=system-frame src="/etc/hostname"></iframe>
@@ -213,9 +214,9 @@ void TestSafePreview::typingGoesOn()
     QCOMPARE(m_connections, 0);
 }
 
-// The script's click on a remote link went nowhere; the user's opens the system's browser and
-// the preview stays; a local link is followed in the preview, and the next key brings the
-// page back.
+// A script's click on a remote link goes nowhere, also after the user's; the user's click opens
+// the system's browser, also for a link to another window, and the preview stays; a local link is
+// followed in the preview, and the next key brings the page back.
 void TestSafePreview::linksClicked()
 {
     QCOMPARE(systemBrowser.opened, {});
@@ -224,6 +225,13 @@ void TestSafePreview::linksClicked()
                       centreOf(QStringLiteral("remote-link")));
     QTRY_COMPARE(systemBrowser.opened.size(), 1);
     QCOMPARE(systemBrowser.opened.constFirst().path(), QStringLiteral("/clicked"));
+    QCOMPARE(m_browser->LocationURL(), preview);
+    QTest::qWait(1100); // no longer just after the user's click
+    evaluate(QStringLiteral("document.getElementById('remote-link').click()"));
+    QTest::mouseClick(m_browser->webView()->focusProxy(), Qt::LeftButton, {},
+                      centreOf(QStringLiteral("new-window-link")));
+    QTRY_COMPARE(systemBrowser.opened.size(), 2);
+    QCOMPARE(systemBrowser.opened.constLast().path(), QStringLiteral("/new-window"));
     QCOMPARE(m_browser->LocationURL(), preview);
 
     QTest::mouseClick(m_browser->webView()->focusProxy(), Qt::LeftButton, {},

@@ -2,6 +2,7 @@
 
 #include <QDesktopServices>
 #include <QFileInfo>
+#include <QWebEngineNewWindowRequest>
 
 #include <chrono>
 
@@ -14,7 +15,21 @@ PreviewPage::PreviewPage(QWebEngineProfile *profile, QObject *parent,
                          std::function<void(const QString &)> alertShown)
     : QWebEnginePage(profile, parent)
     , m_alertShown(std::move(alertShown))
-{}
+{
+    // A link for another window: the user's opens where a link in the page does; a script's
+    // goes nowhere.
+    connect(this, &QWebEnginePage::newWindowRequested, this,
+            [this](QWebEngineNewWindowRequest &request) {
+                if (!request.isUserInitiated())
+                    return;
+                const QUrl url = request.requestedUrl();
+                if (isLocal(url))
+                    QMetaObject::invokeMethod(
+                        this, [this, url] { setUrl(url); }, Qt::QueuedConnection);
+                else
+                    QDesktopServices::openUrl(url);
+            });
+}
 
 bool PreviewPage::isLocal(const QUrl &url)
 {

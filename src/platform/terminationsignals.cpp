@@ -37,13 +37,13 @@ TerminationSignals::TerminationSignals()
 
 TerminationSignals::~TerminationSignals()
 {
+    if (m_pipe[0] < 0)
+        return;
     for (const int signal : Handled)
         std::signal(signal, SIG_DFL);
     writeEnd = -1;
-    if (m_pipe[0] >= 0) {
-        ::close(m_pipe[0]);
-        ::close(m_pipe[1]);
-    }
+    ::close(m_pipe[0]);
+    ::close(m_pipe[1]);
 }
 
 // Quitting through the window would delete the preview file, and a message box left open

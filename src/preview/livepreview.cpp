@@ -39,9 +39,11 @@ void LivePreview::writeChanged()
     write(true);
 }
 
+// The browser is not sent to read a pipe or another file that is not a regular one either.
 void LivePreview::show()
 {
-    m_browser.Navigate(m_page.tempfile);
+    if (PreviewFile::canHoldPreview(m_page.tempfile))
+        m_browser.Navigate(m_page.tempfile);
 }
 
 bool LivePreview::exists() const
