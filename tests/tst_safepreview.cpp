@@ -6,9 +6,11 @@
 #include <QImage>
 #include <QJsonDocument>
 #include <QJsonObject>
+#include <QNetworkDatagram>
 #include <QPlainTextEdit>
 #include <QTcpServer>
 #include <QTest>
+#include <QUdpSocket>
 #include <QWebEnginePage>
 
 // A page in the preview that tries to read files, reach the network, open windows and boxes,
@@ -33,6 +35,7 @@ private:
     std::unique_ptr<WebEngineBrowser> m_browser;
     std::unique_ptr<TestWindow> m_tw;
     QTcpServer m_network;
+    QUdpSocket m_udp;
     int m_connections = 0;
     QJsonObject m_results;
 };
@@ -58,6 +61,7 @@ const char *const Page = R"(<p id=text>the page</p>
 <a id=local-link href="other.html">local</a>
 <a id=new-window-link href="http://127.0.0.1:PORT/new-window" target="_blank">new window</a>
 <img id=own src="own.png"><img id=remote src="http://127.0.0.1:PORT/image.png">
+<link rel=preconnect href="http://127.0.0.1:PORT/"><link rel=dns-prefetch href="http://127.0.0.1:PORT/">
 <iframe id=frame src="frame.html"></iframe>
 <iframe id=text-frame src="secret.txt"></iframe><iframe id=system-frame src="/etc/hostname"></iframe>
 <script>
@@ -78,6 +82,11 @@ attempt('xhr of a file beside', xhr('secret.txt'));
 attempt('xhr of a system file', xhr('file:///etc/hostname'));
 results['window.open'] = String(window.open('frame.html'));
 results['prompt'] = String(prompt('name?', 'x'));
+try {
+  var rtc = new RTCPeerConnection({iceServers: [{urls: 'stun:127.0.0.1:UDPPORT'}]});
+  rtc.createDataChannel('x');
+  rtc.createOffer().then(function (offer) { return rtc.setLocalDescription(offer); });
+} catch (e) {}
 window.addEventListener('message', function (e) { results['frame shown'] = e.data; });
 window.onload = function () {
   ['text-frame', 'system-frame'].forEach(function (id) {
@@ -138,7 +147,14 @@ void TestSafePreview::initTestCase()
     QImage image(8, 8, QImage::Format_RGB32);
     image.fill(Qt::red);
     QVERIFY(image.save(folder.filePath(QStringLiteral("own.png"))));
-    m_tw->loadPage(QByteArray(Page).replace("PORT", QByteArray::number(m_network.serverPort())));
+    QVERIFY(m_udp.bind(QHostAddress::LocalHost));
+    connect(&m_udp, &QUdpSocket::readyRead, this, [this] {
+        ++m_connections;
+        m_udp.receiveDatagram();
+    });
+    m_tw->loadPage(QByteArray(Page)
+                       .replace("UDPPORT", QByteArray::number(m_udp.localPort()))
+                       .replace("PORT", QByteArray::number(m_network.serverPort())));
     QVERIFY(settled());
     QVERIFY(QTest::qWaitFor(
         [this] {

@@ -69,10 +69,22 @@ void restrict(QWebEngineSettings *settings)
     settings->setAttribute(QWebEngineSettings::WebRTCPublicInterfacesOnly, true);
     settings->setAttribute(QWebEngineSettings::PluginsEnabled, false);
 }
+
+// WebRTC reaches the network by UDP, which no request interceptor sees and no setting stops;
+// the engine reads its switches when the first profile is made.
+QWebEngineProfile *profileWithoutWebRtcUdp()
+{
+    QByteArray flags = qgetenv("QTWEBENGINE_CHROMIUM_FLAGS");
+    const QByteArray noUdp =
+        QByteArrayLiteral("--force-webrtc-ip-handling-policy=disable_non_proxied_udp");
+    if (!flags.contains(noUdp))
+        qputenv("QTWEBENGINE_CHROMIUM_FLAGS", flags.isEmpty() ? noUdp : flags + ' ' + noUdp);
+    return new QWebEngineProfile;
+}
 } // namespace
 
 WebEngineBrowser::WebEngineBrowser()
-    : m_profile(new QWebEngineProfile)
+    : m_profile(profileWithoutWebRtcUdp())
     , m_view(new QWebEngineView)
 {
     restrict(m_profile->settings());
