@@ -1,6 +1,7 @@
 #include "documents/recovery.h"
 #include "doubles/testwindow.h"
 #include "platform/terminationsignals.h"
+#include "platform/webenginebrowser.h"
 
 #include <QApplication>
 #include <QDir>
@@ -57,12 +58,13 @@ void reopen(TestWindow &tw, const QString &page, MessageBox::Result answer)
     tw.load();
 }
 
-// The child of killedWhileTyping: types letters at the start of the page, telling the parent
-// each time, until it is killed.
+// The child of killedWhileTyping, built as the program is: types letters at the start of the
+// page, telling the parent each time, until it is killed.
 int typeUntilKilled(const QString &page)
 {
     const TerminationSignals terminationSignals;
-    TestWindow tw;
+    WebEngineBrowser browser;
+    TestWindow tw(&browser);
     tw.dialog.files = {page};
     tw.load();
     for (int typed = 1;; ++typed) {
