@@ -95,7 +95,7 @@ window.onload = function () {
   results['own image width'] = document.getElementById('own').naturalWidth;
   results['remote image width'] = document.getElementById('remote').naturalWidth;
   document.getElementById('remote-link').click();
-  alert('hello from the page');
+  alert('hello\n  from the page');
 };
 window.onbeforeunload = function (e) { e.preventDefault(); return 'stay'; };
 </script>

@@ -17,6 +17,7 @@
 
 namespace {
 constexpr std::chrono::milliseconds BriefMessage(5000);
+constexpr qsizetype BriefMessageLength = 200;
 } // namespace
 
 class WindowWidget : public QMainWindow
@@ -187,7 +188,11 @@ QString MainWindow::statusNotice() const
 
 void MainWindow::showBriefly(const QString &message)
 {
-    m_window->statusBar()->showMessage(message, int(BriefMessage.count()));
+    // The status line is one line: a long message is cut short, its line breaks are spaces.
+    const QString line = message.simplified();
+    m_window->statusBar()->showMessage(
+        line.size() > BriefMessageLength ? line.first(BriefMessageLength) + QChar(0x2026) : line,
+        int(BriefMessage.count()));
     m_window->showBarWhenNeeded();
 }
 
