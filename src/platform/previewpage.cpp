@@ -1,21 +1,101 @@
 #include "previewpage.h"
 
+#include <QChildEvent>
 #include <QDesktopServices>
 #include <QFileInfo>
 #include <QWebEngineNewWindowRequest>
+#include <QWebEngineProfile>
+#include <QWebEngineSettings>
+#include <QWidget>
 
 #include <chrono>
 
 namespace {
 // A navigation this soon after the user's click or key press is the user's.
 constexpr std::chrono::milliseconds UserInputCounts(1000);
+
+// Tells the page of the user's clicks and key presses in the view, whose input goes to a
+// child widget that the engine creates and replaces.
+class UserInputWatcher : public QObject
+{
+public:
+    UserInputWatcher(QWidget *view, PreviewPage *page)
+        : QObject(view)
+        , m_page(page)
+    {
+        view->installEventFilter(this);
+        for (QObject *child : view->children())
+            child->installEventFilter(this);
+    }
+
+protected:
+    bool eventFilter(QObject *, QEvent *event) override
+    {
+        switch (event->type()) {
+        case QEvent::ChildAdded:
+            static_cast<QChildEvent *>(event)->child()->installEventFilter(this);
+            break;
+        case QEvent::MouseButtonPress:
+        case QEvent::MouseButtonRelease:
+        case QEvent::KeyPress:
+            m_page->noteUserInput();
+            break;
+        default:
+            break;
+        }
+        return false;
+    }
+
+private:
+    PreviewPage *m_page;
+};
+
+// What a page in the preview may do: load its own resources, run its scripts; not reach the
+// network, open windows or take the focus. Local files are for the request interceptor to
+// sort out.
+void restrict(QWebEngineSettings *settings)
+{
+    // Without it the engine loads no local resource at all, not even an image beside the page.
+    settings->setAttribute(QWebEngineSettings::LocalContentCanAccessFileUrls, true);
+    settings->setAttribute(QWebEngineSettings::LocalContentCanAccessRemoteUrls, false);
+    settings->setAttribute(QWebEngineSettings::JavascriptCanOpenWindows, false);
+    settings->setAttribute(QWebEngineSettings::JavascriptCanAccessClipboard, false);
+    settings->setAttribute(QWebEngineSettings::JavascriptCanPaste, false);
+    settings->setAttribute(QWebEngineSettings::AllowWindowActivationFromJavaScript, false);
+    settings->setAttribute(QWebEngineSettings::FocusOnNavigationEnabled, false);
+    settings->setAttribute(QWebEngineSettings::AllowRunningInsecureContent, false);
+    settings->setAttribute(QWebEngineSettings::DnsPrefetchEnabled, false);
+    settings->setAttribute(QWebEngineSettings::WebRTCPublicInterfacesOnly, true);
+    settings->setAttribute(QWebEngineSettings::PluginsEnabled, false);
+}
+
+// WebRTC reaches the network by UDP, which no request interceptor sees and no setting stops;
+// the engine reads its switches when the first profile is made.
+void stopWebRtcUdp()
+{
+    QByteArray flags = qgetenv("QTWEBENGINE_CHROMIUM_FLAGS");
+    const QByteArray noUdp =
+        QByteArrayLiteral("--force-webrtc-ip-handling-policy=disable_non_proxied_udp");
+    if (!flags.contains(noUdp))
+        qputenv("QTWEBENGINE_CHROMIUM_FLAGS", flags.isEmpty() ? noUdp : flags + ' ' + noUdp);
+}
 } // namespace
 
-PreviewPage::PreviewPage(QWebEngineProfile *profile, QObject *parent,
+QWebEngineProfile *PreviewPage::newProfile(QWebEngineUrlRequestInterceptor *interceptor)
+{
+    stopWebRtcUdp();
+    auto *profile = new QWebEngineProfile;
+    restrict(profile->settings());
+    profile->setUrlRequestInterceptor(interceptor);
+    return profile;
+}
+
+PreviewPage::PreviewPage(QWebEngineProfile *profile, QWidget *view,
                          std::function<void(const QString &)> alertShown)
-    : QWebEnginePage(profile, parent)
+    : QWebEnginePage(profile, view)
     , m_alertShown(std::move(alertShown))
 {
+    new UserInputWatcher(view, this);
     // A link for another window: the user's opens where a link in the page does; a script's
     // goes nowhere.
     connect(this, &QWebEnginePage::newWindowRequested, this,

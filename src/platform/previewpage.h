@@ -13,9 +13,12 @@
 class PreviewPage : public QWebEnginePage
 {
 public:
-    PreviewPage(QWebEngineProfile *profile, QObject *parent,
+    // A page of `view`, which tells it of the user's input.
+    PreviewPage(QWebEngineProfile *profile, QWidget *view,
                 std::function<void(const QString &)> alertShown);
 
+    // A profile whose settings and request interceptor keep its pages to themselves.
+    static QWebEngineProfile *newProfile(QWebEngineUrlRequestInterceptor *interceptor);
     // Whether a page at this address is the user's own, on this machine, and may be shown.
     static bool isLocal(const QUrl &url);
     // The user clicked or pressed a key in the preview just now.
