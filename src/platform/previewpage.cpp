@@ -3,6 +3,7 @@
 #include <QChildEvent>
 #include <QDesktopServices>
 #include <QFileInfo>
+#include <QPointer>
 #include <QWebEngineNewWindowRequest>
 #include <QWebEngineProfile>
 #include <QWebEngineSettings>
@@ -38,7 +39,8 @@ protected:
         case QEvent::MouseButtonPress:
         case QEvent::MouseButtonRelease:
         case QEvent::KeyPress:
-            m_page->noteUserInput();
+            if (m_page)
+                m_page->noteUserInput();
             break;
         default:
             break;
@@ -47,7 +49,7 @@ protected:
     }
 
 private:
-    PreviewPage *m_page;
+    QPointer<PreviewPage> m_page; // the view deletes its children one by one
 };
 
 // What a page in the preview may do: load its own resources, run its scripts; not reach the
@@ -73,7 +75,7 @@ void restrict(QWebEngineSettings *settings)
 // the engine reads its switches when the first profile is made.
 void stopWebRtcUdp()
 {
-    QByteArray flags = qgetenv("QTWEBENGINE_CHROMIUM_FLAGS");
+    const QByteArray flags = qgetenv("QTWEBENGINE_CHROMIUM_FLAGS");
     const QByteArray noUdp =
         QByteArrayLiteral("--force-webrtc-ip-handling-policy=disable_non_proxied_udp");
     if (!flags.contains(noUdp))
