@@ -214,18 +214,20 @@ void TestRecovery::notOffered()
 
 void TestRecovery::killedWhileTyping_data()
 {
-    QTest::addColumn<bool>("terminated");
+    QTest::addColumn<int>("signal");
 
-    QTest::addRow("SIGKILL") << false;
-    QTest::addRow("SIGTERM") << true;
+    QTest::addRow("SIGKILL") << SIGKILL;
+    QTest::addRow("SIGTERM") << SIGTERM;
+    QTest::addRow("SIGHUP") << SIGHUP;
+    QTest::addRow("SIGINT") << SIGINT;
 }
 
 // A child types into a page and is killed: the next open offers every letter it had typed when
-// it was killed, and at most the one it was typing. SIGTERM ends it between two keys, with the
-// preview written whole and nothing left beside it.
+// it was killed, and at most the one it was typing. SIGTERM, SIGHUP and SIGINT end it between
+// two keys, with the preview written whole and nothing left beside it.
 void TestRecovery::killedWhileTyping()
 {
-    QFETCH(bool, terminated);
+    QFETCH(int, signal);
 
     QTemporaryDir folder;
     const QString page = folder.filePath(QStringLiteral("page.html"));
@@ -244,16 +246,13 @@ void TestRecovery::killedWhileTyping()
             return reported >= 40;
         },
         60000));
-    if (terminated)
-        child.terminate();
-    else
-        child.kill();
+    QCOMPARE(::kill(pid_t(child.processId()), signal), 0);
     QVERIFY(child.waitForFinished(20000));
     while (child.canReadLine())
         reported = child.readLine().trimmed().toInt();
-    if (terminated) {
+    if (signal != SIGKILL) {
         QCOMPARE(child.exitStatus(), QProcess::NormalExit);
-        QCOMPARE(child.exitCode(), 128 + SIGTERM);
+        QCOMPARE(child.exitCode(), 128 + signal);
         QCOMPARE(QDir(folder.path()).entryList(QDir::Files),
                  QStringList({QStringLiteral("page.html"), QStringLiteral("page.html") + Suffix}));
     }
