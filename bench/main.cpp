@@ -3,6 +3,7 @@
 
 #include "pagefiles.h"
 #include "pagegenerator.h"
+#include "previewwrite.h"
 
 #include "fakebrowser.h"
 #include "fakecommondialog.h"
@@ -451,5 +452,6 @@ int main(int argc, char *argv[])
         out.flush();
     }
     printPageFileFigures(pages, folder.path(), std::min(options.keys, 9), out);
+    measurePreviewWrite(out, pages, folder.path(), options.keys);
     return 0;
 }

@@ -4,6 +4,7 @@
 #include "platform/qtkeysender.h"
 #include "platform/qtmessagebox.h"
 #include "platform/settingsstore.h"
+#include "platform/terminationsignals.h"
 #include "platform/webenginebrowser.h"
 
 #include <QApplication>
@@ -21,6 +22,7 @@ int main(int argc, char *argv[])
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Velmora"));
     QApplication::setOrganizationName(QStringLiteral("Velmora"));
+    const TerminationSignals terminationSignals;
 
     QtMessageBox messageBox;
     QtCommonDialog commonDialog;

@@ -3,6 +3,7 @@
 #include "documents/files.h"
 #include "platform/qtcommondialog.h"
 
+#include <QApplication>
 #include <QDir>
 #include <QFileDialog>
 #include <QListView>
@@ -11,6 +12,7 @@
 #include <QProcess>
 #include <QScopeGuard>
 #include <QStatusBar>
+#include <QStatusTipEvent>
 #include <QStringEncoder>
 #include <QTest>
 
@@ -415,8 +417,8 @@ void TestDocuments::pageKept()
     QCOMPARE(tw.preview(), PreviewHeader + form.Text1.Text().toUtf8() + "\r\n");
 }
 
-// Editing goes on and the status bar says it once; when writing works again, the preview
-// follows and the message goes.
+// Editing goes on and the status bar says why, also after a menu item's status tip; when
+// writing works again, the preview follows and the notice goes.
 void TestDocuments::unwritablePreview()
 {
     TestWindow tw;
@@ -426,11 +428,13 @@ void TestDocuments::unwritablePreview()
     QVERIFY(QFile::remove(form.page.tempfile));
     inReadOnlyFolder(tw.folder.path(), [&] {
         tw.type(QStringLiteral("a"));
-        QVERIFY(status->currentMessage().contains(form.page.tempfile));
+        QVERIFY(form.window.statusNotice().contains(form.page.tempfile));
         QVERIFY(status->isVisible());
-        status->clearMessage();
+        QStatusTipEvent hovered{QString()};
+        QApplication::sendEvent(form.window.window(), &hovered);
         tw.type(QStringLiteral("b"));
-        QVERIFY(status->currentMessage().isEmpty());
+        QVERIFY(form.window.statusNotice().contains(form.page.tempfile));
+        QVERIFY(status->isVisible());
     });
     QVERIFY(form.Text1.Text().contains(QStringLiteral("ab")));
     tw.type(QStringLiteral("c"));

@@ -4,6 +4,7 @@
 #include "app/layout.h"
 #include "assist/wordlists.h"
 #include "find/findpanel.h"
+#include "platform/browser.h"
 #include "platform/commondialog.h"
 #include "platform/keysender.h"
 #include "platform/messagebox.h"
@@ -38,6 +39,7 @@ Form1::Form1(const Services &services, QObject *parent)
     , livePreview(page, Text1, WebBrowser1, window)
     , documents(page, {window, Text1, WebBrowser1, CommonDialog1, messageBox}, livePreview,
                 insertMenu, [this] { endProgram(); })
+    , m_browser(services.browser)
     , m_find(std::make_unique<FindPanel>(Frame1, Text2, Text3, Check1,
                                          std::array{&Command1, &Command2, &Command3, &Command4},
                                          Text1, messageBox))
@@ -86,6 +88,7 @@ Form1::Form1(const Services &services, QObject *parent)
     Command4.onClick([this] { Command4_Click(); });
     Text2.onGotFocus([this] { Text2_GotFocus(); });
     window.onClose([this](bool &cancel) { Form_Unload(cancel); });
+    m_browser.onAlert([this](const QString &text) { window.showBriefly(text); });
 }
 
 Form1::~Form1()
@@ -93,6 +96,7 @@ Form1::~Form1()
     // The widgets go first: while they are torn down they may still report focus and other
     // events to the controls and handlers here.
     window.deleteWidgets();
+    m_browser.onAlert(nullptr);
 }
 
 void Form1::buildMenus()

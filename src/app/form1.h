@@ -17,6 +17,7 @@
 
 #include <memory>
 
+class Browser;
 class CommonDialog;
 class FindPanel;
 class FontCommand;
@@ -109,6 +110,7 @@ private:
     void endProgram();
 
     bool m_ended = false;
+    Browser &m_browser;
     std::unique_ptr<FindPanel> m_find;
     std::unique_ptr<Layout> m_layout;
     std::unique_ptr<FontCommand> m_font;

@@ -33,6 +33,7 @@ Documents::Documents(PageState &page, const Window &window, LivePreview &preview
     , m_window(window)
     , m_preview(preview)
     , m_insertMenu(insertMenu)
+    , m_recovery(window.messageBox)
     , m_endProgram(std::move(endProgram))
 {}
 
@@ -52,7 +53,7 @@ void Documents::open()
             m_preview.remove();
         }
         m_page.isopening = 1;
-        if (Fexists(m_page.tempfile)) {
+        if (m_preview.exists()) {
             m_window.WebBrowser1.GoHome();
             m_preview.remove();
         }
@@ -106,13 +107,26 @@ bool Documents::openChosen(const QString &chosen)
     m_page.ownfile = existing ? source : QString();
     m_window.window.setCaption(path + QStringLiteral(" -- Velmora"));
     m_page.tempfile = path + LivePreview::Suffix;
-    if (!existing)
+    // Before anything overwrites it, a preview left by a run that died offers its text back.
+    const std::optional<QString> recovered =
+        m_recovery.offer(path, m_page.tempfile, existing ? m_window.Text1.Text() : QString(),
+                         existing ? m_page.encoding : TextEncoding());
+    if (recovered) {
+        if (!existing)
+            m_page.encoding = TextEncoding();
+        m_window.Text1.setText(*recovered);
+        m_window.Text1.SetFocus();
+    } else if (!existing) {
         startNewPage();
+    }
     m_window.WebBrowser1.GoHome();
-    m_preview.writeText();
+    if (recovered)
+        m_preview.writeChanged();
+    else
+        m_preview.writeText();
     m_preview.show();
     m_page.isopening = 0;
-    m_page.ischanged = 0;
+    m_page.ischanged = recovered ? 1 : 0;
     return true;
 }
 
@@ -170,7 +184,7 @@ bool Documents::save()
 
 bool Documents::saveAs()
 {
-    if (Fexists(m_page.tempfile)) {
+    if (m_preview.exists()) {
         m_window.WebBrowser1.GoHome();
         m_preview.remove();
     }

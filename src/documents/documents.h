@@ -1,5 +1,7 @@
 #pragma once
 
+#include "recovery.h"
+
 #include <QString>
 
 #include <functional>
@@ -61,5 +63,6 @@ private:
     Window m_window;
     LivePreview &m_preview;
     InsertMenu &m_insertMenu;
+    Recovery m_recovery;
     std::function<void()> m_endProgram;
 };

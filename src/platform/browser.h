@@ -2,6 +2,8 @@
 
 #include <QString>
 
+#include <functional>
+
 class QWidget;
 
 // The embedded browser that shows the preview. Loads are asynchronous: no call waits for one.
@@ -20,4 +22,20 @@ public:
     virtual void GoHome() = 0;
     // The address shown; a local file's is its file URL.
     virtual QString LocationURL() const = 0;
+
+    // Hears the text of each alert of the page shown, which opens no box.
+    void onAlert(std::function<void(const QString &)> handler)
+    {
+        m_alertShown = std::move(handler);
+    }
+
+protected:
+    void alert(const QString &text) const
+    {
+        if (m_alertShown)
+            m_alertShown(text);
+    }
+
+private:
+    std::function<void(const QString &)> m_alertShown;
 };

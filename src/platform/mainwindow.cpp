@@ -7,10 +7,18 @@
 #include <QFontMetrics>
 #include <QIcon>
 #include <QKeyEvent>
+#include <QLabel>
 #include <QLayout>
 #include <QMainWindow>
 #include <QMenuBar>
 #include <QStatusBar>
+
+#include <chrono>
+
+namespace {
+constexpr std::chrono::milliseconds BriefMessage(5000);
+constexpr qsizetype BriefMessageLength = 200;
+} // namespace
 
 class WindowWidget : public QMainWindow
 {
@@ -21,12 +29,26 @@ public:
         setCentralWidget(m_inner);
         m_inner->installEventFilter(this);
         qApp->installEventFilter(this);
+        // A lasting notice is a widget of the bar: a menu item's status tip, a temporary
+        // message, hides the bar's message but never a permanent widget.
+        m_notice = new QLabel(this);
+        statusBar()->addPermanentWidget(m_notice, 1);
+        m_notice->hide();
+        QObject::connect(statusBar(), &QStatusBar::messageChanged, this,
+                         [this] { showBarWhenNeeded(); });
         statusBar()->hide();
+    }
+
+    // The bar takes room from the window's inner area only while it has something to say.
+    void showBarWhenNeeded()
+    {
+        statusBar()->setVisible(!m_notice->isHidden() || !statusBar()->currentMessage().isEmpty());
     }
 
     ~WindowWidget() override { qApp->removeEventFilter(this); }
 
     QWidget *m_inner;
+    QLabel *m_notice;
     QList<QKeySequence> m_shortcuts;
     std::function<void()> m_resize;
     std::function<void(bool &)> m_close;
@@ -147,14 +169,36 @@ void MainWindow::addSeparator(QMenu *menu)
 
 void MainWindow::showStatus(const QString &message)
 {
-    m_window->statusBar()->show();
-    m_window->statusBar()->showMessage(message);
+    m_window->m_notice->setText(message);
+    m_window->m_notice->show();
+    m_window->showBarWhenNeeded();
 }
 
 void MainWindow::clearStatus()
 {
-    m_window->statusBar()->clearMessage();
-    m_window->statusBar()->hide();
+    m_window->m_notice->hide();
+    m_window->m_notice->clear();
+    m_window->showBarWhenNeeded();
+}
+
+QString MainWindow::statusNotice() const
+{
+    return m_window->m_notice->isHidden() ? QString() : m_window->m_notice->text();
+}
+
+void MainWindow::showBriefly(const QString &message)
+{
+    // The status line is one line: a long message is cut short, its line breaks are spaces.
+    const QString line = message.simplified();
+    m_window->statusBar()->showMessage(
+        line.size() > BriefMessageLength ? line.first(BriefMessageLength) + QChar(0x2026) : line,
+        int(BriefMessage.count()));
+    m_window->showBarWhenNeeded();
+}
+
+QString MainWindow::statusMessage() const
+{
+    return m_window->statusBar()->currentMessage();
 }
 
 void MainWindow::onResize(std::function<void()> handler)

@@ -42,8 +42,13 @@ public:
                  std::function<void()> handler);
     void addSeparator(QMenu *menu);
 
+    // A notice that stays in the status bar until it is cleared.
     void showStatus(const QString &message);
     void clearStatus();
+    QString statusNotice() const;
+    // A message that the status bar shows for a few seconds, or until the next one.
+    void showBriefly(const QString &message);
+    QString statusMessage() const;
 
     void onResize(std::function<void()> handler);
     void onClose(std::function<void(bool &cancel)> handler);

@@ -1,6 +1,5 @@
 #include "webenginebrowser.h"
 
-#include <QWebEnginePage>
 #include <QWebEngineProfile>
 
 #include <chrono>
@@ -11,26 +10,14 @@ const QString HomePage = QStringLiteral("about:blank");
 // A load that shows no progress for this long waits for a resource that may never come; a
 // reload asked for meanwhile goes ahead instead of waiting for it.
 constexpr std::chrono::seconds Patience(5);
-
-// The half-typed page's script errors, and whatever else it logs, go nowhere: the editor has
-// no console.
-class PreviewPage : public QWebEnginePage
-{
-public:
-    using QWebEnginePage::QWebEnginePage;
-
-protected:
-    void javaScriptConsoleMessage(JavaScriptConsoleMessageLevel, const QString &, int,
-                                  const QString &) override
-    {}
-};
 } // namespace
 
 WebEngineBrowser::WebEngineBrowser()
-    : m_profile(new QWebEngineProfile)
+    : m_profile(PreviewPage::newProfile(&m_ownResources))
     , m_view(new QWebEngineView)
 {
-    m_view->setPage(new PreviewPage(m_profile, m_view));
+    m_view->setPage(
+        new PreviewPage(m_profile, m_view, [this](const QString &text) { alert(text); }));
     m_view->setContextMenuPolicy(Qt::NoContextMenu);
 
     m_patience.setSingleShot(true);

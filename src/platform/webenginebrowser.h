@@ -1,6 +1,7 @@
 #pragma once
 
 #include "browser.h"
+#include "previewpage.h"
 
 #include <QPointer>
 #include <QTimer>
@@ -8,9 +9,10 @@
 
 class QWebEngineProfile;
 
-// The browser over Qt WebEngine, in a private profile that keeps nothing on disk. A reload
-// asked for while a load runs follows that load, and one reload stands for all the requests
-// made meanwhile, so the preview never falls behind the typing by more than one load.
+// The browser over Qt WebEngine, in a private profile that keeps nothing on disk, with a page
+// that keeps the previewed page to itself. A reload asked for while a load runs follows that
+// load, and one reload stands for all the requests made meanwhile, so the preview never falls
+// behind the typing by more than one load.
 class WebEngineBrowser : public Browser
 {
 public:
@@ -31,6 +33,7 @@ private:
     void loadStarting();
     void loadEnded();
 
+    OwnResources m_ownResources;
     QWebEngineProfile *m_profile;
     QPointer<QWebEngineView> m_view;
     QTimer m_patience;

@@ -24,13 +24,17 @@ public:
     void update();
     // Writes the preview file with the page text alone, as opening and saving a page do.
     void writeText();
+    // Writes the preview file as a change does, without the browser step.
+    void writeChanged();
     // Shows the preview file in the browser.
     void show();
+    // A preview file lies at its place; never true of a pipe or another file that is not a
+    // regular one, which is never opened.
+    bool exists() const;
     // Deletes the preview file, if there is one.
     void remove();
 
 private:
-    bool needsDeclaration(const QString &text) const;
     void write(bool suppressErrors);
 
     PageState &m_page;

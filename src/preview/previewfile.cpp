@@ -1,0 +1,173 @@
+#include "previewfile.h"
+
+#include "documents/files.h"
+#include "platform/textencoding.h"
+
+#include <QFile>
+#include <QFileInfo>
+
+#include <algorithm>
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
+
+namespace {
+// Reports every script error as handled, so that a half-typed page runs quietly.
+const QString ErrorSuppression = QStringLiteral(
+    "<script>function killerr_for_vlm(){return true;}window.onerror=killerr_for_vlm;</script>\r\n");
+const QString LineBreak = QStringLiteral("\r\n");
+
+QString declaration(const TextEncoding &encoding)
+{
+    return QStringLiteral("<meta charset=\"") + encoding.name() + QStringLiteral("\">\r\n");
+}
+
+// Without a byte-order mark or a declaration of its own among its first characters, a page is
+// read in the encoding the browser guesses, and short texts defeat its guess: such a preview
+// declares the encoding it is written in.
+bool needsDeclaration(const QString &text, const QByteArray &body, const TextEncoding &encoding)
+{
+    if (encoding.hasByteOrderMark() || QStringView(text)
+                                           .first(std::min(text.size(), qsizetype(1024)))
+                                           .contains(QLatin1String("charset"), Qt::CaseInsensitive))
+        return false;
+    // In UTF-8 an all-ASCII text, which reads the same in every encoding, takes one byte a
+    // character. A page read in another encoding has had other characters, and declaring it
+    // does no harm.
+    return encoding.codec() != TextEncoding::Utf8 || body.size() != text.size() + 2;
+}
+
+QByteArray encoded(const TextEncoding &encoding, const QString &text)
+{
+    QByteArray bytes;
+    encoding.appendEncoded(bytes, text);
+    return bytes;
+}
+
+// The readings of these bytes that may be the text: as the encoding's decoder takes them, and,
+// for bytes that happen to be valid UTF-8 in an 8-bit page, as the 8-bit code page, which
+// one byte that is not UTF-8 makes the decoder choose.
+QList<QString> readings(QByteArrayView bytes, const TextEncoding &encoding)
+{
+    TextEncoding found;
+    QByteArray marked;
+    encoding.appendByteOrderMark(marked);
+    marked.append(bytes);
+    QList<QString> texts{TextEncoding::decode(marked, &found)};
+    if (!encoding.hasByteOrderMark() && encoding.codec() != TextEncoding::Utf8) {
+        QString eightBit = TextEncoding::decode(bytes.toByteArray() + '\xFF', &found);
+        eightBit.chop(1);
+        texts.append(eightBit);
+    }
+    return texts;
+}
+
+// The new file is written whole beside the old one and then takes its place.
+bool replaceWhole(const QString &path, const QByteArray &head, const QByteArray &body,
+                  QString *reason)
+{
+    // One fixed name beside the preview, so that a write cut off by a kill leaves no more
+    // than one stray file, which the next write replaces.
+    const QString staging = path + u'~';
+    QFile::remove(staging);
+    QFile file(staging);
+    if (!file.open(QIODevice::WriteOnly | QIODevice::NewOnly | QIODevice::Unbuffered) ||
+        !writeAll(file, head) || !writeAll(file, body)) {
+        *reason = file.errorString();
+        file.remove();
+        return false;
+    }
+    file.close();
+    // QFile::rename refuses to replace an existing file.
+    if (std::rename(QFile::encodeName(staging).constData(), QFile::encodeName(path).constData()) !=
+        0) {
+        *reason = QString::fromLocal8Bit(std::strerror(errno));
+        QFile::remove(staging);
+        return false;
+    }
+    return true;
+}
+} // namespace
+
+namespace PreviewFile {
+
+void compose(const QString &text, const TextEncoding &encoding, bool suppressErrors,
+             QByteArray &head, QByteArray &body)
+{
+    body.resize(0);
+    encoding.appendEncoded(body, text);
+    encoding.appendEncoded(body, LineBreak);
+    head.resize(0);
+    encoding.appendByteOrderMark(head);
+    if (suppressErrors)
+        encoding.appendEncoded(head, ErrorSuppression);
+    if (needsDeclaration(text, body, encoding))
+        encoding.appendEncoded(head, declaration(encoding));
+}
+
+std::optional<QString> editedText(const QByteArray &bytes, const TextEncoding &encoding,
+                                  const QString &pageText)
+{
+    QByteArray lead;
+    encoding.appendByteOrderMark(lead);
+    encoding.appendEncoded(lead, ErrorSuppression);
+    const QByteArray tail = encoded(encoding, LineBreak);
+    if (bytes.size() < lead.size() + tail.size() || !bytes.startsWith(lead) ||
+        !bytes.endsWith(tail))
+        return std::nullopt;
+    const QByteArrayView rest =
+        QByteArrayView(bytes).sliced(lead.size(), bytes.size() - lead.size() - tail.size());
+
+    // Only a reading that writes these very bytes again is the text. The text may begin with
+    // the declaration the writer adds; where both readings write the same bytes, the one that
+    // begins as the page does wins.
+    QList<QByteArrayView> bodies{rest};
+    const QString declaring = declaration(encoding);
+    const QByteArray declared = encoded(encoding, declaring);
+    if (rest.startsWith(declared)) {
+        const QByteArrayView undeclared = rest.sliced(declared.size());
+        if (pageText.startsWith(declaring))
+            bodies.append(undeclared);
+        else
+            bodies.prepend(undeclared);
+    }
+    QByteArray head;
+    QByteArray body;
+    for (const QByteArrayView candidate : bodies) {
+        for (const QString &text : readings(candidate, encoding)) {
+            compose(text, encoding, true, head, body);
+            if (head.size() + body.size() == bytes.size() && bytes.startsWith(head) &&
+                bytes.endsWith(body))
+                return text;
+        }
+    }
+    return std::nullopt;
+}
+
+bool canHoldPreview(const QString &path)
+{
+    const QFileInfo info(path);
+    return !info.isSymLink() && (!info.exists() || info.isFile());
+}
+
+bool replace(const QString &path, const QByteArray &head, const QByteArray &body, QString *reason)
+{
+    if (!canHoldPreview(path)) {
+        *reason = QStringLiteral("It is not a regular file.");
+        return false;
+    }
+    if (replaceWhole(path, head, body, reason))
+        return true;
+    // Where no second copy fits (a full disk, a folder that takes no new file), the preview is
+    // written over in place rather than not at all.
+    if (!QFileInfo::exists(path))
+        return false;
+    QFile file(path);
+    if (file.open(QIODevice::WriteOnly | QIODevice::Truncate | QIODevice::Unbuffered) &&
+        writeAll(file, head) && writeAll(file, body))
+        return true;
+    *reason = file.errorString();
+    return false;
+}
+
+} // namespace PreviewFile
