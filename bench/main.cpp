@@ -1,6 +1,7 @@
 // Measures what a keystroke, the preview and opening a page cost on pages of 10 KB to 10 MB,
 // driving the real window with real key events, offscreen, and prints one table.
 
+#include "highlightbench.h"
 #include "pagegenerator.h"
 
 #include "fakebrowser.h"
@@ -449,5 +450,6 @@ int main(int argc, char *argv[])
         out << QStringLiteral("| ") << cells.join(QStringLiteral(" | ")) << QStringLiteral(" |\n");
         out.flush();
     }
+    printHighlightCosts(pages, options.keys, out);
     return 0;
 }

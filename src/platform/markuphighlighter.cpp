@@ -72,17 +72,19 @@ void MarkupHighlighter::setEnabled(bool enabled)
         return;
     m_enabled = enabled;
     QTextDocument *doc = document();
-    bool coloured = false;
+    int from = -1;
+    int to = -1;
     for (QTextBlock block = doc->begin(); block.isValid(); block = block.next()) {
         if (hasRecord(block) && recordOf(block).coloured) {
             block.layout()->clearFormats();
-            coloured = true;
+            from = from < 0 ? block.position() : from;
+            to = block.position() + block.length();
         }
         block.setUserState(NoRecord);
     }
-    if (coloured) {
+    if (from >= 0) {
         m_applying = true;
-        doc->markContentsDirty(0, doc->characterCount());
+        doc->markContentsDirty(from, to - from);
         m_applying = false;
     }
     m_scannedLines = 0;
