@@ -210,6 +210,11 @@ void TestHighlighter::coloursOfPages_data()
                                     colouredAs(Kind::Doctype, QStringLiteral("DOCTYPE")),
                                     colouredAs(Kind::Doctype, QStringLiteral("html>")),
                                     colouredAs(Kind::TagName, QStringLiteral("<html"), 1)};
+    QTest::addRow("very long line left plain, its state kept")
+        << QStringLiteral("<!-- ") + QString(30000, u'x') + QStringLiteral("\r\nstill -->\r\n<b>")
+        << QList<Expected>{plain(QStringLiteral("<!-- x")),
+                           colouredAs(Kind::Comment, QStringLiteral("still")),
+                           colouredAs(Kind::TagName, QStringLiteral("<b>"), 1)};
     QTest::addRow("plain text") << QStringLiteral("a < b and c > d & e")
                                 << QList<Expected>{plain(QStringLiteral("< b")),
                                                    plain(QStringLiteral("> d")),

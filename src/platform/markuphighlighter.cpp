@@ -20,6 +20,9 @@ constexpr int ColouredFlag = 1 << 16;
 // Lines scanned between looks at the clock while idle, and the time one round may take.
 constexpr int IdleBatch = 256;
 constexpr int IdleBudgetMs = 4;
+// A longer line (minified markup) is left plain: laying it out with thousands of colour runs
+// would make every keystroke in it slow, and its state is still scanned for the lines below.
+constexpr int LongLine = 20000;
 } // namespace
 
 MarkupHighlighter::MarkupHighlighter(QPlainTextEdit *editor)
@@ -211,8 +214,7 @@ void MarkupHighlighter::colourLines(const QTextBlock &first, const QTextBlock &l
     int from = -1;
     int to = -1;
     for (QTextBlock block = first; block.isValid(); block = block.next()) {
-        if (hasRecord(block) && !recordOf(block).coloured) {
-            applyColours(block, recordOf(block));
+        if (hasRecord(block) && !recordOf(block).coloured && applyColours(block, recordOf(block))) {
             if (from < 0)
                 from = block.position();
             to = block.position() + block.length();
@@ -228,10 +230,11 @@ void MarkupHighlighter::colourLines(const QTextBlock &first, const QTextBlock &l
     m_applying = false;
 }
 
-void MarkupHighlighter::applyColours(QTextBlock &block, const Record &record)
+bool MarkupHighlighter::applyColours(QTextBlock &block, const Record &record)
 {
     m_spans.clear();
-    MarkupScanner::scanLine(block.text(), record.start, &m_spans);
+    if (block.length() <= LongLine)
+        MarkupScanner::scanLine(block.text(), record.start, &m_spans);
     QTextLayout *layout = block.layout();
     // Text being composed by an input method is shown inside the line; it keeps its own look.
     const int preeditStart = layout->preeditAreaPosition();
@@ -258,10 +261,13 @@ void MarkupHighlighter::applyColours(QTextBlock &block, const Record &record)
         }
         ranges.append(range);
     }
-    layout->setFormats(ranges);
     Record coloured = record;
     coloured.coloured = true;
     setRecord(block, coloured);
+    if (ranges == layout->formats())
+        return false;
+    layout->setFormats(ranges);
+    return true;
 }
 
 int MarkupHighlighter::shownLineCount() const

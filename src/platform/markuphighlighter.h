@@ -53,7 +53,8 @@ private:
     void scanWhileIdle();
     // Colours the lines from `first` to `last` that need it; their layouts are redone once.
     void colourLines(const QTextBlock &first, const QTextBlock &last);
-    void applyColours(QTextBlock &block, const Record &record);
+    // Returns whether the line's colours changed.
+    bool applyColours(QTextBlock &block, const Record &record);
     int shownLineCount() const;
 
     static bool hasRecord(const QTextBlock &block);
