@@ -178,6 +178,10 @@ void TestHighlighter::coloursOfPages_data()
                            colouredAs(Kind::Comment, QStringLiteral("-->"), 2),
                            colouredAs(Kind::TagName, QStringLiteral("<b>after"), 1),
                            plain(QStringLiteral("after"))};
+    QTest::addRow("empty comments")
+        << QStringLiteral("<!--><!---><!----><b>")
+        << QList<Expected>{colouredAs(Kind::Comment, QStringLiteral("----")),
+                           colouredAs(Kind::TagName, QStringLiteral("b>"))};
     QTest::addRow("comment over three lines, open")
         << QStringLiteral("<!-- one\r\ntwo\r\nthree\r\n<b>after</b>")
         << QList<Expected>{colouredAs(Kind::Comment, QStringLiteral("three")),

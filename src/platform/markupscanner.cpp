@@ -107,8 +107,9 @@ private:
             return;
         }
         const QStringView rest = m_line.mid(m_at);
+        // "<!-->" and "<!--->" are whole (empty) comments, as browsers read them.
         if (rest.startsWith(u"<!--"))
-            return comment(m_at, m_at + 4);
+            return comment(m_at, m_at + 2);
         if (rest.startsWith(u"<!") || rest.startsWith(u"<?"))
             return declaration(m_at);
         const bool closing = rest.startsWith(u"</");
