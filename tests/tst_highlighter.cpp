@@ -179,9 +179,10 @@ void TestHighlighter::coloursOfPages_data()
                            colouredAs(Kind::TagName, QStringLiteral("<b>after"), 1),
                            plain(QStringLiteral("after"))};
     QTest::addRow("empty comments")
-        << QStringLiteral("<!--><!---><!----><b>")
-        << QList<Expected>{colouredAs(Kind::Comment, QStringLiteral("----")),
-                           colouredAs(Kind::TagName, QStringLiteral("b>"))};
+        << QStringLiteral("<!--> <b> <!---> <i>")
+        << QList<Expected>{colouredAs(Kind::Comment, QStringLiteral("<!-->"), 4),
+                           colouredAs(Kind::TagName, QStringLiteral("b>")),
+                           colouredAs(Kind::TagName, QStringLiteral("i>"))};
     QTest::addRow("comment over three lines, open")
         << QStringLiteral("<!-- one\r\ntwo\r\nthree\r\n<b>after</b>")
         << QList<Expected>{colouredAs(Kind::Comment, QStringLiteral("three")),
