@@ -7,6 +7,7 @@
 #include <QGuiApplication>
 #include <QImage>
 #include <QPlainTextEdit>
+#include <QRandomGenerator>
 #include <QScrollBar>
 #include <QTest>
 #include <QTextBlock>
@@ -92,6 +93,8 @@ private slots:
     void multiLineConstructsFollowEdits();
     void neverChangesTextCaretOrChangeEvents_data();
     void neverChangesTextCaretOrChangeEvents();
+    void editedPageLooksLikeTheSamePageOpened_data();
+    void editedPageLooksLikeTheSamePageOpened();
     void windowEditorShowsColours();
 
 private:
@@ -373,6 +376,65 @@ void TestHighlighter::neverChangesTextCaretOrChangeEvents()
     QCOMPARE(colouredRun.selLength, plainRun.selLength);
     QCOMPARE(colouredRun.changes, plainRun.changes);
     QCOMPARE(colouredRun.scroll, plainRun.scroll);
+}
+
+void TestHighlighter::editedPageLooksLikeTheSamePageOpened_data()
+{
+    QTest::addColumn<quint32>("seed");
+    QTest::addColumn<QString>("page");
+
+    QTest::addRow("short page") << 1u << manyLines(20);
+    QTest::addRow("page longer than the editor") << 2u << manyLines(300);
+    QTest::addRow("long page, other edits") << 3u << manyLines(300);
+}
+
+// Edits at random places that open and close comments, scripts, tags and values, then the
+// page at its top, middle and end looks just as the same text freshly set in another editor.
+void TestHighlighter::editedPageLooksLikeTheSamePageOpened()
+{
+    QFETCH(quint32, seed);
+    QFETCH(QString, page);
+
+    const QStringList pieces{QStringLiteral("<!--"),     QStringLiteral("-->"),
+                             QStringLiteral("<script>"), QStringLiteral("</script>"),
+                             QStringLiteral("\""),       QStringLiteral("<p id="),
+                             QStringLiteral(">"),        QStringLiteral("\r"),
+                             QStringLiteral("\b\b"),     QStringLiteral("&amp;")};
+    QRandomGenerator random(seed);
+    m_edit->setText(page);
+    settle();
+    for (int i = 0; i < 150; ++i) {
+        m_edit->setSelStart(int(random.bounded(m_edit->Text().size() + 1)));
+        m_edit->editor()->ensureCursorVisible();
+        typeKeys(m_edit->editor(), pieces.at(int(random.bounded(pieces.size()))));
+        if (i % 10 == 0)
+            settle();
+    }
+
+    QWidget freshWindow;
+    EditControl fresh(&freshWindow);
+    fresh.Move(0, 0, 6000, 3000);
+    MarkupHighlighter freshColours(fresh.editor());
+    freshWindow.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&freshWindow));
+    fresh.setText(m_edit->Text());
+
+    QScrollBar *editedScroll = m_edit->editor()->verticalScrollBar();
+    for (const int at : {0, editedScroll->maximum() / 2, editedScroll->maximum()}) {
+        editedScroll->setValue(at);
+        fresh.editor()->verticalScrollBar()->setValue(at);
+        settle();
+        QTextBlock edited = m_edit->editor()->cursorForPosition(QPoint(0, 0)).block();
+        QTextBlock opened = fresh.editor()->cursorForPosition(QPoint(0, 0)).block();
+        QCOMPARE(edited.blockNumber(), opened.blockNumber());
+        for (int line = 0; line < 10 && edited.isValid(); ++line) {
+            QVERIFY2(
+                edited.layout()->formats() == opened.layout()->formats(),
+                qPrintable(QStringLiteral("line %1: ").arg(edited.blockNumber()) + edited.text()));
+            edited = edited.next();
+            opened = opened.next();
+        }
+    }
 }
 
 // The window's editor is coloured as the user sees it: its pixels take the tag colour, and
