@@ -30,7 +30,6 @@ public:
 
     // Off, the editor shows plain text and the highlighter costs nothing.
     void setEnabled(bool enabled);
-    bool isEnabled() const { return m_enabled; }
 
     static QColor colour(MarkupScanner::Kind kind);
 
