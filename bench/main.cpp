@@ -1,6 +1,7 @@
 // Measures what a keystroke, the preview and opening a page cost on pages of 10 KB to 10 MB,
 // driving the real window with real key events, offscreen, and prints one table.
 
+#include "highlightbench.h"
 #include "pagefiles.h"
 #include "pagegenerator.h"
 #include "previewwrite.h"
@@ -453,5 +454,6 @@ int main(int argc, char *argv[])
     }
     printPageFileFigures(pages, folder.path(), std::min(options.keys, 9), out);
     measurePreviewWrite(out, pages, folder.path(), options.keys);
+    printHighlightCosts(pages, options.keys, out);
     return 0;
 }

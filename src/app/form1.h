@@ -11,6 +11,7 @@
 #include "platform/editcontrol.h"
 #include "platform/listcontrol.h"
 #include "platform/mainwindow.h"
+#include "platform/markuphighlighter.h"
 #include "preview/livepreview.h"
 
 #include <QObject>
@@ -61,6 +62,7 @@ public:
 
     PageState page;
     CompletionState assist;
+    MarkupHighlighter markupColours{Text1.editor()};
 
     InsertMenu insertMenu;
     LivePreview livePreview;
