@@ -10,6 +10,7 @@
 #include <QProcess>
 #include <QStatusBar>
 #include <QStatusTipEvent>
+#include <QStringEncoder>
 #include <QTest>
 
 #include <sys/stat.h>
@@ -98,6 +99,14 @@ void TestRecovery::recovered_data()
         "\xC3\xA9\x93q\x94\r\n");
     row("the page's own declaration", "<meta charset=\"UTF-8\">\r\n\xC3\xA9\r\n", false,
         QStringLiteral("x"), "x<meta charset=\"UTF-8\">\r\n\xC3\xA9\r\n");
+    const auto marked = [](QStringEncoder::Encoding encoding, const QString &text) {
+        QStringEncoder encoder(encoding, QStringEncoder::Flag::WriteBom);
+        return QByteArray(encoder.encode(text));
+    };
+    row("utf-16", marked(QStringEncoder::Utf16LE, QStringLiteral("a\r\n")), false,
+        QStringLiteral("é"), marked(QStringEncoder::Utf16LE, QStringLiteral("éa\r\n")));
+    row("utf-32", marked(QStringEncoder::Utf32BE, QStringLiteral("a\r\n")), false,
+        QStringLiteral("é"), marked(QStringEncoder::Utf32BE, QStringLiteral("éa\r\n")));
     row("ends with line breaks", "a\r\n\r\n\r\n", false, QStringLiteral("b"), "ba\r\n\r\n\r\n");
     row("no final line break", "a\r\n", true, QStringLiteral("bc"), "bc\r\n");
     row("empty text", "a\r\n", true, QString(), "\r\n");

@@ -37,6 +37,14 @@ bool needsDeclaration(const QString &text, const QByteArray &body, const TextEnc
     return encoding.codec() != TextEncoding::Utf8 || body.size() != text.size() + 2;
 }
 
+// Browsers read no UTF-32: such a page is previewed in UTF-8 with its byte-order mark.
+TextEncoding previewEncoding(const TextEncoding &page)
+{
+    const bool utf32 =
+        page.codec() == TextEncoding::Utf32LE || page.codec() == TextEncoding::Utf32BE;
+    return utf32 ? TextEncoding(TextEncoding::Utf8, true) : page;
+}
+
 QByteArray encoded(const TextEncoding &encoding, const QString &text)
 {
     QByteArray bytes;
@@ -91,9 +99,10 @@ bool replaceWhole(const QString &path, const QByteArray &head, const QByteArray 
 
 namespace PreviewFile {
 
-void compose(const QString &text, const TextEncoding &encoding, bool suppressErrors,
+void compose(const QString &text, const TextEncoding &pageEncoding, bool suppressErrors,
              QByteArray &head, QByteArray &body)
 {
+    const TextEncoding encoding = previewEncoding(pageEncoding);
     body.resize(0);
     encoding.appendEncoded(body, text);
     encoding.appendEncoded(body, LineBreak);
@@ -105,9 +114,10 @@ void compose(const QString &text, const TextEncoding &encoding, bool suppressErr
         encoding.appendEncoded(head, declaration(encoding));
 }
 
-std::optional<QString> editedText(const QByteArray &bytes, const TextEncoding &encoding,
+std::optional<QString> editedText(const QByteArray &bytes, const TextEncoding &pageEncoding,
                                   const QString &pageText)
 {
+    const TextEncoding encoding = previewEncoding(pageEncoding);
     QByteArray lead;
     encoding.appendByteOrderMark(lead);
     encoding.appendEncoded(lead, ErrorSuppression);

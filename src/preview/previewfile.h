@@ -12,7 +12,8 @@ namespace PreviewFile {
 
 // The bytes ahead of the text (byte-order mark, the error-suppression line when
 // `suppressErrors`, an encoding declaration where the text needs one) and the text itself
-// followed by CR LF. Both are emptied first, and keep their capacity for the next keystroke.
+// followed by CR LF, in the page's encoding (UTF-8 with its mark for a UTF-32 page, which
+// browsers cannot read). Both are emptied first, and keep their capacity for the next keystroke.
 void compose(const QString &text, const TextEncoding &encoding, bool suppressErrors,
              QByteArray &head, QByteArray &body);
 
