@@ -1,6 +1,8 @@
 #include "controls.h"
 
 #include <QCheckBox>
+#include <QDir>
+#include <QFileInfo>
 #include <QFontDatabase>
 #include <QGroupBox>
 #include <QLabel>
@@ -169,8 +171,29 @@ void Timer::update()
 }
 
 namespace Fonts {
+QString designedFacesFolder()
+{
+    return QStringLiteral("/usr/share/wine/fonts");
+}
+
+QStringList addDesignedFaces(const QString &folder)
+{
+    QStringList families;
+    for (const char *file : {"tahoma.ttf", "tahomabd.ttf", "fixedsys.ttf"}) {
+        const QString path = QDir(folder).filePath(QString::fromLatin1(file));
+        if (!QFileInfo::exists(path))
+            continue;
+        const int id = QFontDatabase::addApplicationFont(path);
+        if (id >= 0)
+            families += QFontDatabase::applicationFontFamilies(id);
+    }
+    families.removeDuplicates();
+    return families;
+}
+
 QFont designed(const QString &family, double points, bool fixedPitch)
 {
+    [[maybe_unused]] static const QStringList registered = addDesignedFaces(designedFacesFolder());
     QFont font;
     if (QFontDatabase::hasFamily(family))
         font = QFont(family);
