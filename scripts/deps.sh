@@ -2,7 +2,7 @@
 # Installs the Debian 12 packages that building, running and testing Velmora need.
 set -euo pipefail
 packages=(build-essential cmake clang-format qt6-base-dev qt6-webengine-dev libgl-dev
-          libxkbcommon-dev fonts-dejavu-core)
+          libxkbcommon-dev fonts-dejavu-core fonts-wine)
 missing=()
 for package in "${packages[@]}"; do
     dpkg-query -W -f='${Status}' "$package" 2>/dev/null | grep -q 'install ok installed' \

@@ -2,6 +2,17 @@
 
 #include "platform/units.h"
 
+#include <QCheckBox>
+#include <QDir>
+#include <QFontDatabase>
+#include <QFontInfo>
+#include <QLabel>
+#include <QPushButton>
+#include <QScopeGuard>
+#include <QStyle>
+#include <QStyleOption>
+#include <QTemporaryDir>
+
 #include <QAction>
 #include <QFile>
 #include <QListWidget>
@@ -18,6 +29,11 @@ class TestWindowStartup : public QObject
 
 private slots:
     void designedWindow();
+    void designedFacesRegistered_data();
+    void designedFacesRegistered();
+    void designedFacesInUse();
+    void captionsFitTheirDesignedWidths_data();
+    void captionsFitTheirDesignedWidths();
     void startUp();
     void menuBar();
     void shortcutsReachTheirCommandsFromTheEditor_data();
@@ -63,6 +79,118 @@ void TestWindowStartup::designedWindow()
     QCOMPARE(f.Check1.widget()->font().pointSizeF(), 7.5);
     QCOMPARE(f.List1.list()->palette().color(QPalette::Base), QColor(255, 255, 192));
     QCOMPARE(f.List2.list()->palette().color(QPalette::Base), QColor(192, 255, 192));
+}
+
+void TestWindowStartup::designedFacesRegistered_data()
+{
+    QTest::addColumn<QStringList>("files"); // "name=face file of fonts-wine" or "name=bytes"
+    QTest::addColumn<QStringList>("families");
+
+    const QString tahoma = QStringLiteral("tahoma.ttf=tahoma.ttf");
+    const QString fixedsys = QStringLiteral("fixedsys.ttf=fixedsys.ttf");
+    QTest::addRow("no faces: the fallbacks stay") << QStringList() << QStringList();
+    QTest::addRow("both faces") << QStringList{tahoma, fixedsys}
+                                << QStringList{QStringLiteral("Tahoma"),
+                                               QStringLiteral("Fixedsys")};
+    QTest::addRow("Tahoma alone") << QStringList{tahoma} << QStringList{QStringLiteral("Tahoma")};
+    QTest::addRow("a damaged file is skipped")
+        << QStringList{QStringLiteral("tahoma.ttf=not a font"), fixedsys}
+        << QStringList{QStringLiteral("Fixedsys")};
+    QTest::addRow("a folder in a face's place is skipped")
+        << QStringList{QStringLiteral("tahoma.ttf/"), fixedsys}
+        << QStringList{QStringLiteral("Fixedsys")};
+    QTest::addRow("other faces are not taken")
+        << QStringList{QStringLiteral("courier.ttf=courier.ttf")} << QStringList();
+}
+
+void TestWindowStartup::designedFacesRegistered()
+{
+    QFETCH(QStringList, files);
+    QFETCH(QStringList, families);
+
+    const QDir installed(Fonts::designedFacesFolder());
+    QVERIFY2(installed.exists(QStringLiteral("tahoma.ttf")), "fonts-wine is not installed");
+    QTemporaryDir folder;
+    // The copies go with the folder: the window's faces come from fonts-wine again.
+    const auto forget = qScopeGuard([] { QFontDatabase::removeAllApplicationFonts(); });
+    for (const QString &file : std::as_const(files)) {
+        const QString name = file.section(u'=', 0, 0);
+        const QString content = file.section(u'=', 1);
+        if (name.endsWith(u'/'))
+            QVERIFY(QDir(folder.path()).mkpath(name));
+        else if (installed.exists(content))
+            QVERIFY(QFile::copy(installed.filePath(content), folder.filePath(name)));
+        else
+            TestWindow::writeFile(folder.filePath(name), content.toUtf8());
+    }
+    QCOMPARE(Fonts::addDesignedFaces(folder.path()), families);
+}
+
+// With fonts-wine installed, the window shows the faces it was designed with, the editor's
+// bitmap face at its own 15-pixel size, unscaled.
+void TestWindowStartup::designedFacesInUse()
+{
+    TestWindow test;
+    Form1 &f = *test.form;
+    const QFontInfo window(f.window.window()->font());
+    const QFontInfo check(f.Check1.widget()->font());
+    const QFontInfo editor(f.Text1.editor()->font());
+    QCOMPARE(QStringList({window.family(), check.family(), editor.family()}),
+             QStringList(
+                 {QStringLiteral("Tahoma"), QStringLiteral("Tahoma"), QStringLiteral("Fixedsys")}));
+    QVERIFY(editor.fixedPitch());
+    QCOMPARE(editor.pixelSize(), 15);
+    QVERIFY(!QFontDatabase::isScalable(QStringLiteral("Fixedsys")));
+}
+
+void TestWindowStartup::captionsFitTheirDesignedWidths_data()
+{
+    QTest::addColumn<QString>("control");
+    QTest::addColumn<QString>("beside"); // the text box a label stands in front of
+    QTest::addRow("Label1") << QStringLiteral("Label1") << QStringLiteral("Text2");
+    QTest::addRow("Label2") << QStringLiteral("Label2") << QStringLiteral("Text3");
+    for (const char *name : {"Check1", "Command1", "Command2", "Command3", "Command4"})
+        QTest::addRow("%s", name) << QString::fromLatin1(name) << QString();
+}
+
+// The captions fit their designed boxes in the window's font, and a label's caption ends
+// before the text box beside it: no colon hidden under a text box.
+void TestWindowStartup::captionsFitTheirDesignedWidths()
+{
+    QFETCH(QString, control);
+    QFETCH(QString, beside);
+
+    TestWindow test;
+    Form1 &f = *test.form;
+    const std::map<QString, Control *> controls{
+        {QStringLiteral("Label1"), &f.Label1},     {QStringLiteral("Label2"), &f.Label2},
+        {QStringLiteral("Text2"), &f.Text2},       {QStringLiteral("Text3"), &f.Text3},
+        {QStringLiteral("Check1"), &f.Check1},     {QStringLiteral("Command1"), &f.Command1},
+        {QStringLiteral("Command2"), &f.Command2}, {QStringLiteral("Command3"), &f.Command3},
+        {QStringLiteral("Command4"), &f.Command4}};
+    QWidget *widget = controls.at(control)->widget();
+    QCOMPARE(QFontInfo(widget->font()).family(), QStringLiteral("Tahoma"));
+
+    QString caption;
+    int room = widget->width();
+    QStyle *style = widget->style();
+    if (const auto *label = qobject_cast<QLabel *>(widget)) {
+        caption = label->text();
+        room = std::min(room, controls.at(beside)->widget()->x() - widget->x());
+    } else if (const auto *check = qobject_cast<QCheckBox *>(widget)) {
+        caption = check->text();
+        room -= style->pixelMetric(QStyle::PM_IndicatorWidth, nullptr, widget) +
+                style->pixelMetric(QStyle::PM_CheckBoxLabelSpacing, nullptr, widget);
+    } else {
+        const auto *button = qobject_cast<QPushButton *>(widget);
+        caption = button->text();
+        room -= 2 * style->pixelMetric(QStyle::PM_ButtonMargin, nullptr, widget);
+    }
+    const int width = QFontMetrics(widget->font()).horizontalAdvance(caption);
+    QVERIFY2(
+        width <= room,
+        qPrintable(
+            QStringLiteral("\"%1\" needs %2 pixels, has %3").arg(caption).arg(width).arg(room)));
 }
 
 void TestWindowStartup::startUp()

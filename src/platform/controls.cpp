@@ -193,7 +193,8 @@ QStringList addDesignedFaces(const QString &folder)
 
 QFont designed(const QString &family, double points, bool fixedPitch)
 {
-    [[maybe_unused]] static const QStringList registered = addDesignedFaces(designedFacesFolder());
+    if (!QFontDatabase::hasFamily(family))
+        addDesignedFaces(designedFacesFolder());
     QFont font;
     if (QFontDatabase::hasFamily(family))
         font = QFont(family);

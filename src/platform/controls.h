@@ -97,8 +97,8 @@ QString designedFacesFolder();
 // registered. Missing or unreadable files are skipped: the fallbacks of `designed` stand in.
 QStringList addDesignedFaces(const QString &folder);
 // The named face at the given size, or the system's fixed-pitch or general face at that size
-// where the named one is not installed. The designed faces of designedFacesFolder() are
-// registered on first use.
+// where the named one is not installed. A face not yet known is first looked for among the
+// designed faces of designedFacesFolder().
 QFont designed(const QString &family, double points, bool fixedPitch);
 void apply(Control &control, const QFont &font);
 } // namespace Fonts
