@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Installs what is missing, builds Velmora with warnings as errors, checks the formatting, runs
-# the benchmark once at a tiny size and runs the whole test suite.
+# the benchmark once at a tiny size, runs the whole test suite and builds and checks the Debian
+# package.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 scripts/deps.sh
@@ -11,3 +12,4 @@ cmake --build build-test -j"$(nproc)"
 # The benchmark is not a pass-or-fail test; one tiny run keeps it working.
 timeout 600 build-test/bench/velmora-bench --sizes 2K --keys 3 --browser-keys 2 --idle-seconds 1
 ctest --test-dir build-test --output-on-failure
+scripts/check-package.sh build-test

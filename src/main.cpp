@@ -29,6 +29,7 @@ int main(int argc, char *argv[])
             return early.report();
     }
     QApplication app(argc, argv);
+    QGuiApplication::setDesktopFileName(QStringLiteral("io.github.velmora.Velmora"));
     // The window system has taken its own options (-platform, -style and the like) away.
     const CommandLine commandLine(QCoreApplication::arguments());
     if (commandLine.request() != CommandLine::Request::Start)
