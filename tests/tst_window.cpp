@@ -84,28 +84,34 @@ void TestWindowStartup::designedWindow()
 void TestWindowStartup::designedFacesRegistered_data()
 {
     QTest::addColumn<QStringList>("files"); // "name=face file of fonts-wine" or "name=bytes"
+    QTest::addColumn<QString>("family");    // the family asked for, or all
     QTest::addColumn<QStringList>("families");
 
     const QString tahoma = QStringLiteral("tahoma.ttf=tahoma.ttf");
     const QString fixedsys = QStringLiteral("fixedsys.ttf=fixedsys.ttf");
-    QTest::addRow("no faces: the fallbacks stay") << QStringList() << QStringList();
-    QTest::addRow("both faces") << QStringList{tahoma, fixedsys}
+    QTest::addRow("no faces: the fallbacks stay") << QStringList() << QString() << QStringList();
+    QTest::addRow("both faces") << QStringList{tahoma, fixedsys} << QString()
                                 << QStringList{QStringLiteral("Tahoma"),
                                                QStringLiteral("Fixedsys")};
-    QTest::addRow("Tahoma alone") << QStringList{tahoma} << QStringList{QStringLiteral("Tahoma")};
+    QTest::addRow("only the family asked for")
+        << QStringList{tahoma, fixedsys} << QStringLiteral("Fixedsys")
+        << QStringList{QStringLiteral("Fixedsys")};
+    QTest::addRow("Tahoma alone") << QStringList{tahoma} << QString()
+                                  << QStringList{QStringLiteral("Tahoma")};
     QTest::addRow("a damaged file is skipped")
-        << QStringList{QStringLiteral("tahoma.ttf=not a font"), fixedsys}
+        << QStringList{QStringLiteral("tahoma.ttf=not a font"), fixedsys} << QString()
         << QStringList{QStringLiteral("Fixedsys")};
     QTest::addRow("a folder in a face's place is skipped")
-        << QStringList{QStringLiteral("tahoma.ttf/"), fixedsys}
+        << QStringList{QStringLiteral("tahoma.ttf/"), fixedsys} << QString()
         << QStringList{QStringLiteral("Fixedsys")};
     QTest::addRow("other faces are not taken")
-        << QStringList{QStringLiteral("courier.ttf=courier.ttf")} << QStringList();
+        << QStringList{QStringLiteral("courier.ttf=courier.ttf")} << QString() << QStringList();
 }
 
 void TestWindowStartup::designedFacesRegistered()
 {
     QFETCH(QStringList, files);
+    QFETCH(QString, family);
     QFETCH(QStringList, families);
 
     const QDir installed(Fonts::designedFacesFolder());
@@ -123,7 +129,7 @@ void TestWindowStartup::designedFacesRegistered()
         else
             TestWindow::writeFile(folder.filePath(name), content.toUtf8());
     }
-    QCOMPARE(Fonts::addDesignedFaces(folder.path()), families);
+    QCOMPARE(Fonts::addDesignedFaces(folder.path(), family), families);
 }
 
 // With fonts-wine installed, the window shows the faces it was designed with, the editor's

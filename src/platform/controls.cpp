@@ -176,12 +176,19 @@ QString designedFacesFolder()
     return QStringLiteral("/usr/share/wine/fonts");
 }
 
-QStringList addDesignedFaces(const QString &folder)
+QStringList addDesignedFaces(const QString &folder, const QString &family)
 {
+    struct Face
+    {
+        const char *family;
+        const char *file;
+    };
+    static constexpr Face faces[] = {
+        {"Tahoma", "tahoma.ttf"}, {"Tahoma", "tahomabd.ttf"}, {"Fixedsys", "fixedsys.ttf"}};
     QStringList families;
-    for (const char *file : {"tahoma.ttf", "tahomabd.ttf", "fixedsys.ttf"}) {
-        const QString path = QDir(folder).filePath(QString::fromLatin1(file));
-        if (!QFileInfo::exists(path))
+    for (const Face &face : faces) {
+        const QString path = QDir(folder).filePath(QString::fromLatin1(face.file));
+        if ((!family.isEmpty() && family != QLatin1String(face.family)) || !QFileInfo::exists(path))
             continue;
         const int id = QFontDatabase::addApplicationFont(path);
         if (id >= 0)
@@ -194,7 +201,7 @@ QStringList addDesignedFaces(const QString &folder)
 QFont designed(const QString &family, double points, bool fixedPitch)
 {
     if (!QFontDatabase::hasFamily(family))
-        addDesignedFaces(designedFacesFolder());
+        addDesignedFaces(designedFacesFolder(), family);
     QFont font;
     if (QFontDatabase::hasFamily(family))
         font = QFont(family);
