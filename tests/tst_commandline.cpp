@@ -3,7 +3,6 @@
 #include "app/commandline.h"
 
 #include <QDir>
-#include <QMainWindow>
 #include <QProcess>
 #include <QTest>
 
@@ -149,12 +148,6 @@ void TestCommandLine::startUp()
     after.append(page + Suffix);
     after.sort();
     QCOMPARE(filesIn(folder), after);
-
-    // The page goes on as if chosen in the dialog: typing reaches the preview.
-    QVERIFY(QTest::qWaitForWindowActive(form.window.window()));
-    tw.type(QStringLiteral("z"));
-    QCOMPARE(form.page.ischanged, qint16(1));
-    QVERIFY(tw.preview().contains(form.Text1.Text().toUtf8()));
 }
 
 void TestCommandLine::endsBeforeTheWindow_data()
