@@ -1,7 +1,6 @@
 #!/usr/bin/env bash
 # Installs what is missing, builds Velmora with warnings as errors, checks the formatting, runs
-# the benchmark once at a tiny size, runs the whole test suite and builds and checks the Debian
-# package.
+# the benchmark once at a tiny size and runs the whole test suite.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 scripts/deps.sh
@@ -9,7 +8,8 @@ git ls-files -- 'src/*.cpp' 'src/*.h' 'tests/*.cpp' 'tests/*.h' 'bench/*.cpp' 'b
     | xargs -r clang-format --dry-run --Werror
 cmake -S . -B build-test -DCMAKE_BUILD_TYPE=RelWithDebInfo -DVELMORA_WERROR=ON
 cmake --build build-test -j"$(nproc)"
+# The desktop entry, the AppStream metadata and the Debian package, with lintian.
+scripts/check-package.sh build-test
 # The benchmark is not a pass-or-fail test; one tiny run keeps it working.
 timeout 600 build-test/bench/velmora-bench --sizes 2K --keys 3 --browser-keys 2 --idle-seconds 1
 ctest --test-dir build-test --output-on-failure
-scripts/check-package.sh build-test
