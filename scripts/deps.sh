@@ -1,8 +1,8 @@
 #!/usr/bin/env bash
-# Installs the Debian 12 packages that building, running and testing Velmora need.
+# Installs the Debian 12 packages that building, running, testing and packaging Velmora need.
 set -euo pipefail
 packages=(build-essential cmake clang-format qt6-base-dev qt6-webengine-dev libgl-dev
-          libxkbcommon-dev fonts-dejavu-core)
+          libxkbcommon-dev fonts-dejavu-core fonts-wine desktop-file-utils appstream lintian)
 missing=()
 for package in "${packages[@]}"; do
     dpkg-query -W -f='${Status}' "$package" 2>/dev/null | grep -q 'install ok installed' \

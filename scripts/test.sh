@@ -9,6 +9,8 @@ git ls-files -- 'src/*.cpp' 'src/*.h' 'tests/*.cpp' 'tests/*.h' 'bench/*.cpp' 'b
     | xargs -r clang-format --dry-run --Werror
 cmake -S . -B build-test -DCMAKE_BUILD_TYPE=RelWithDebInfo -DVELMORA_WERROR=ON
 cmake --build build-test -j"$(nproc)"
+# The desktop entry, the AppStream metadata and the Debian package, with lintian.
+scripts/check-package.sh build-test
 # The benchmark is not a pass-or-fail test; one tiny run keeps it working.
 timeout 600 build-test/bench/velmora-bench --sizes 2K --keys 3 --browser-keys 2 --idle-seconds 1
 ctest --test-dir build-test --output-on-failure

@@ -1,3 +1,4 @@
+#include "app/commandline.h"
 #include "app/form1.h"
 #include "documents/files.h"
 #include "platform/qtcommondialog.h"
@@ -19,9 +20,23 @@ int main(int argc, char *argv[])
 
     letWritesFailOverSizeLimit();
     QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts); // wanted by the browser engine
+    QCoreApplication::setApplicationName(QStringLiteral("Velmora"));
+    QCoreApplication::setOrganizationName(QStringLiteral("Velmora"));
+    QCoreApplication::setApplicationVersion(QStringLiteral(VELMORA_VERSION));
+    {
+        // Help and version need no display: they are answered before the window system starts.
+        QCoreApplication console(argc, argv);
+        const CommandLine early(QCoreApplication::arguments());
+        if (early.request() == CommandLine::Request::Help ||
+            early.request() == CommandLine::Request::Version)
+            return early.report();
+    }
     QApplication app(argc, argv);
-    QApplication::setApplicationName(QStringLiteral("Velmora"));
-    QApplication::setOrganizationName(QStringLiteral("Velmora"));
+    QGuiApplication::setDesktopFileName(QStringLiteral("io.github.velmora.Velmora"));
+    // The window system has taken its own options (-platform, -style and the like) away.
+    const CommandLine commandLine(QCoreApplication::arguments());
+    if (commandLine.request() != CommandLine::Request::Start)
+        return commandLine.report();
     const TerminationSignals terminationSignals;
 
     QtMessageBox messageBox;
@@ -31,7 +46,7 @@ int main(int argc, char *argv[])
     IniSettingsStore settings;
     Form1 form({messageBox, commonDialog, browser, keySender, settings});
     QObject::connect(&form, &Form1::programEnded, &app, &QApplication::quit, Qt::QueuedConnection);
-    form.Form_Load();
+    form.Form_Load(commandLine.page());
     if (form.hasEnded())
         return 0;
     return app.exec();

@@ -139,7 +139,7 @@ void Form1::buildMenus()
     item(about, "About VLM", QKeySequence(), &Form1::aboutvlm_Click);
 }
 
-void Form1::Form_Load()
+void Form1::Form_Load(const QString &namedPage)
 {
     WordLists::fill(List1, WordLists::Words);
     WordLists::fill(List2, WordLists::Attributes);
@@ -155,7 +155,10 @@ void Form1::Form_Load()
     WebBrowser1.setHeight(20);
     Text1.setHeight(window.ScaleHeight() / 2);
     WebBrowser1.GoHome();
-    open_Click();
+    if (namedPage.isEmpty())
+        open_Click();
+    else
+        documents.openNamed(namedPage);
 }
 
 void Form1::new_Click()

@@ -36,8 +36,9 @@ public:
     explicit Form1(const Services &services, QObject *parent = nullptr);
     ~Form1() override;
 
-    // Start-up: fills the lists, shows the window and asks for the first page.
-    void Form_Load();
+    // Start-up: fills the lists, shows the window and opens the page named, or asks for the
+    // first page when none is.
+    void Form_Load(const QString &namedPage = QString());
     bool hasEnded() const { return m_ended; }
 
     MainWindow window;

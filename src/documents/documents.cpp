@@ -88,6 +88,17 @@ void Documents::open()
     }
 }
 
+void Documents::openNamed(const QString &name)
+{
+    m_page.isopening = 1;
+    if (name.contains(LivePreview::Suffix))
+        m_window.messageBox.MsgBox(PreviewRefused, 0);
+    else if (openChosen(name))
+        return;
+    m_page.isopening = 0;
+    open();
+}
+
 bool Documents::openChosen(const QString &chosen)
 {
     const QString path = pagePath(chosen);

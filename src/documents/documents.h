@@ -35,6 +35,10 @@ public:
     // starts a new page under a name that does not exist yet. Cancelling the first dialog
     // of the program ends it.
     void open();
+    // Opens the named page as if it had been chosen in the open dialog: a preview file's name
+    // is refused and a page that cannot be read is reported, and the dialog then asks for
+    // another.
+    void openNamed(const QString &name);
     enum class SaveOffer
     {
         Go,

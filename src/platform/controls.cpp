@@ -1,6 +1,8 @@
 #include "controls.h"
 
 #include <QCheckBox>
+#include <QDir>
+#include <QFileInfo>
 #include <QFontDatabase>
 #include <QGroupBox>
 #include <QLabel>
@@ -169,8 +171,37 @@ void Timer::update()
 }
 
 namespace Fonts {
+QString designedFacesFolder()
+{
+    return QStringLiteral("/usr/share/wine/fonts");
+}
+
+QStringList addDesignedFaces(const QString &folder, const QString &family)
+{
+    struct Face
+    {
+        const char *family;
+        const char *file;
+    };
+    static constexpr Face faces[] = {
+        {"Tahoma", "tahoma.ttf"}, {"Tahoma", "tahomabd.ttf"}, {"Fixedsys", "fixedsys.ttf"}};
+    QStringList families;
+    for (const Face &face : faces) {
+        const QString path = QDir(folder).filePath(QString::fromLatin1(face.file));
+        if ((!family.isEmpty() && family != QLatin1String(face.family)) || !QFileInfo::exists(path))
+            continue;
+        const int id = QFontDatabase::addApplicationFont(path);
+        if (id >= 0)
+            families += QFontDatabase::applicationFontFamilies(id);
+    }
+    families.removeDuplicates();
+    return families;
+}
+
 QFont designed(const QString &family, double points, bool fixedPitch)
 {
+    if (!QFontDatabase::hasFamily(family))
+        addDesignedFaces(designedFacesFolder(), family);
     QFont font;
     if (QFontDatabase::hasFamily(family))
         font = QFont(family);

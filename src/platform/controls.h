@@ -4,6 +4,7 @@
 
 #include <QFont>
 #include <QString>
+#include <QStringList>
 
 #include <functional>
 
@@ -89,8 +90,16 @@ private:
 };
 
 namespace Fonts {
+// Where Debian's fonts-wine keeps the faces the window was designed with, out of the system's
+// font configuration.
+QString designedFacesFolder();
+// Registers the designed faces found in the folder, all or those of one family, with the
+// application; returns the families registered. Missing or unreadable files are skipped: the
+// fallbacks of `designed` stand in.
+QStringList addDesignedFaces(const QString &folder, const QString &family = QString());
 // The named face at the given size, or the system's fixed-pitch or general face at that size
-// where the named one is not installed.
+// where the named one is not installed. A family not yet known is first looked for among the
+// designed faces of designedFacesFolder().
 QFont designed(const QString &family, double points, bool fixedPitch);
 void apply(Control &control, const QFont &font);
 } // namespace Fonts

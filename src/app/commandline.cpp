@@ -1,0 +1,61 @@
+#include "commandline.h"
+
+#include <QCommandLineParser>
+#include <QCoreApplication>
+#include <QDir>
+#include <QFileInfo>
+
+#include <cstdio>
+
+CommandLine::CommandLine(const QStringList &arguments)
+{
+    QCommandLineParser parser;
+    parser.setApplicationDescription(
+        QStringLiteral("Edit an HTML page by hand and see it in the preview as you type."));
+    const QCommandLineOption help = parser.addHelpOption();
+    const QCommandLineOption version = parser.addVersionOption();
+    parser.addPositionalArgument(
+        QStringLiteral("page"),
+        QStringLiteral("The page to open, or the name of a new page to start. Without it, "
+                       "Velmora asks for one."),
+        QStringLiteral("[page]"));
+
+    const QString program =
+        arguments.isEmpty() ? QStringLiteral("velmora") : QFileInfo(arguments.first()).fileName();
+    const auto mistake = [&](const QString &what) {
+        m_request = Request::Mistake;
+        m_message = program + QStringLiteral(": ") + what + QStringLiteral("\nTry '") + program +
+                    QStringLiteral(" --help' for more information.\n");
+    };
+
+    if (!parser.parse(arguments)) {
+        mistake(parser.errorText());
+        return;
+    }
+    if (parser.isSet(help) || parser.isSet(QStringLiteral("help-all"))) {
+        m_request = Request::Help;
+        m_message = parser.helpText();
+        return;
+    }
+    if (parser.isSet(version)) {
+        m_request = Request::Version;
+        m_message = QCoreApplication::applicationName() + u' ' +
+                    QCoreApplication::applicationVersion() + u'\n';
+        return;
+    }
+    const QStringList pages = parser.positionalArguments();
+    if (pages.size() > 1)
+        mistake(QStringLiteral("Only one page can be opened at a time; %1 were named.")
+                    .arg(pages.size()));
+    else if (pages.size() == 1 && pages.first().isEmpty())
+        mistake(QStringLiteral("The name of the page is empty."));
+    else if (pages.size() == 1)
+        m_page = QDir::cleanPath(QDir::current().absoluteFilePath(pages.first()));
+}
+
+int CommandLine::report() const
+{
+    std::fputs(m_message.toLocal8Bit().constData(),
+               m_request == Request::Mistake ? stderr : stdout);
+    return exitStatus();
+}

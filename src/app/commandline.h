@@ -1,0 +1,37 @@
+#pragma once
+
+#include <QString>
+#include <QStringList>
+
+// What the program was asked on its command line: to start, with or without a page to open,
+// or only to print its help, its version or what was wrong with the arguments.
+class CommandLine
+{
+public:
+    enum class Request
+    {
+        Start,
+        Help,
+        Version,
+        Mistake
+    };
+
+    // The arguments as the program received them, its own name first.
+    explicit CommandLine(const QStringList &arguments);
+
+    Request request() const { return m_request; }
+    // The page named, as an absolute path; empty when none was named.
+    QString page() const { return m_page; }
+    // The help, the version or the mistake, to print before ending.
+    QString message() const { return m_message; }
+    // 0 for help and version, 2 for a mistake in the arguments.
+    int exitStatus() const { return m_request == Request::Mistake ? 2 : 0; }
+    // Prints the message, a mistake on standard error and the rest on standard output, and
+    // returns the exit status.
+    int report() const;
+
+private:
+    Request m_request = Request::Start;
+    QString m_page;
+    QString m_message;
+};
