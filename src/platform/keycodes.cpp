@@ -72,6 +72,8 @@ int character(const QKeyEvent &event)
         return Enter;
     case Qt::Key_Escape:
         return Escape;
+    case Qt::Key_Space: // with Ctrl held the event carries no text
+        return Space;
     default:
         break;
     }
