@@ -86,12 +86,10 @@ void PopupKeys::listKeyDown(ListControl &list, int &keyCode)
 {
     if (keyCode == KeyCodes::Space) {
         keyCode = 0;
-        // The typed word is replaced by the list's word; a caret moved nearer to the start
-        // than the word is long replaces only what stands before it.
-        const int caret = m_text1.SelStart();
-        const int start = std::max(0, caret - int(m_state.Tagstring.size()));
-        m_text1.setSelStart(start);
-        m_text1.setSelLength(caret - start);
+        // The typed word is replaced by the list's word; with the caret nearer to the start
+        // than the word is long, the selection starts at 0 and keeps the word's length.
+        m_text1.setSelStart(std::max(0, m_text1.SelStart() - int(m_state.Tagstring.size())));
+        m_text1.setSelLength(int(m_state.Tagstring.size()));
         m_text1.setSelText(list.Text());
         m_text1.SetFocus();
         if (&list == &m_list2)
