@@ -1,12 +1,12 @@
 #include "editcontrol.h"
 
+#include "editorwidget.h"
 #include "keycodes.h"
+#include "linebreaks.h"
 
 #include <QClipboard>
-#include <QContextMenuEvent>
 #include <QGuiApplication>
 #include <QKeyEvent>
-#include <QMenu>
 #include <QMimeData>
 #include <QPlainTextEdit>
 #include <QScopedValueRollback>
@@ -19,173 +19,11 @@
 namespace {
 constexpr QChar CR = u'\r';
 constexpr QChar LF = u'\n';
-
-bool isCrLfAt(QStringView text, qsizetype index)
-{
-    return index + 1 < text.size() && text.at(index) == CR && text.at(index + 1) == LF;
-}
-
-// Model characters of the unit at `index`: a CR LF is one unit of two.
-int unitLength(QStringView text, qsizetype index)
-{
-    return isCrLfAt(text, index) ? 2 : 1;
-}
-
-// The character the document shows for a model character that is not part of a CR LF. Line
-// breaks of other kinds would make a line of their own in the document, or none at all.
-QChar shownCharacter(QChar c)
-{
-    switch (c.unicode()) {
-    case u'\r':
-        return QChar(0x240D); // SYMBOL FOR CARRIAGE RETURN
-    case u'\n':
-        return QChar(0x240A); // SYMBOL FOR LINE FEED
-    case QChar::LineSeparator:
-    case QChar::ParagraphSeparator:
-        return QChar(0x2424); // SYMBOL FOR NEWLINE
-    case 0xFDD0:              // the document's own frame marks
-    case 0xFDD1:
-        return QChar::ReplacementCharacter;
-    default:
-        return c;
-    }
-}
-
-QChar shownUnitAt(QStringView text, qsizetype index)
-{
-    return isCrLfAt(text, index) ? QChar(QChar::ParagraphSeparator)
-                                 : shownCharacter(text.at(index));
-}
-
-// The text the document holds for a piece of the model; "\n" makes a block separator.
-QString shownForm(QStringView model)
-{
-    QString shown;
-    shown.reserve(model.size());
-    for (qsizetype i = 0; i < model.size(); ++i) {
-        if (isCrLfAt(model, i)) {
-            shown += LF;
-            ++i;
-        } else {
-            shown += shownCharacter(model.at(i));
-        }
-    }
-    return shown;
-}
-
-// Text from other programs gets the line breaks that Enter types.
-QString withCrLfBreaks(QString text)
-{
-    text.replace(QLatin1String("\r\n"), QLatin1String("\n"));
-    text.replace(CR, LF);
-    text.replace(QChar::LineSeparator, LF);
-    text.replace(QChar::ParagraphSeparator, LF);
-    text.replace(LF, QLatin1String("\r\n"));
-    return text;
-}
-
-bool isUndoKey(const QKeyEvent &event)
-{
-    return event.key() == Qt::Key_Backspace && event.modifiers() == Qt::AltModifier;
-}
-
-bool isRedoKey(const QKeyEvent &event)
-{
-    return (event.key() == Qt::Key_Y && event.modifiers() == Qt::ControlModifier) ||
-           (event.key() == Qt::Key_Z &&
-            event.modifiers() == (Qt::ControlModifier | Qt::ShiftModifier));
-}
 } // namespace
 
+using namespace LineBreaks;
+
 const QString EditControl::ModelTextMimeType = QStringLiteral("application/x-velmora-text");
-
-class EditorWidget : public QPlainTextEdit
-{
-public:
-    EditorWidget(EditControl *control, QWidget *parent)
-        : QPlainTextEdit(parent)
-        , m_control(control)
-    {}
-
-    void defaultKeyPress(QKeyEvent *event) { QPlainTextEdit::keyPressEvent(event); }
-
-protected:
-    // Only the user's own events can change the document's text behind the model's back;
-    // changes reported outside them are changes of format.
-    bool event(QEvent *event) override
-    {
-        const QScopedValueRollback userEvent(m_control->m_userEvents, m_control->m_userEvents + 1);
-        return QPlainTextEdit::event(event);
-    }
-
-    bool viewportEvent(QEvent *event) override
-    {
-        const QScopedValueRollback userEvent(m_control->m_userEvents, m_control->m_userEvents + 1);
-        return QPlainTextEdit::viewportEvent(event);
-    }
-
-    void keyPressEvent(QKeyEvent *event) override { m_control->keyPressed(event); }
-
-    void mouseReleaseEvent(QMouseEvent *event) override
-    {
-        QPlainTextEdit::mouseReleaseEvent(event);
-        m_control->clicked();
-    }
-
-    void focusInEvent(QFocusEvent *event) override
-    {
-        QPlainTextEdit::focusInEvent(event);
-        m_control->gotFocus();
-    }
-
-    void dropEvent(QDropEvent *event) override
-    {
-        m_control->m_programSelection.reset(); // the text goes where it is dropped
-        QPlainTextEdit::dropEvent(event);
-    }
-
-    void contextMenuEvent(QContextMenuEvent *event) override
-    {
-        EditControl &control = *m_control;
-        QMenu menu(this);
-        const auto add = [&](const QString &caption, const QKeySequence &shortcut, bool enabled,
-                             void (EditControl::*command)()) {
-            QAction *action = menu.addAction(caption, [&control, command] {
-                const EditControl::UndoStep step(control);
-                (control.*command)();
-            });
-            action->setShortcut(shortcut);
-            action->setEnabled(enabled);
-        };
-        const bool selected = control.SelLength() > 0;
-        const QMimeData *clipboard = QGuiApplication::clipboard()->mimeData();
-        add(QStringLiteral("&Undo"), QKeySequence(Qt::ALT | Qt::Key_Backspace), control.canUndo(),
-            &EditControl::undo);
-        add(QStringLiteral("&Redo"), QKeySequence(Qt::CTRL | Qt::Key_Y), control.canRedo(),
-            &EditControl::redo);
-        menu.addSeparator();
-        add(QStringLiteral("Cu&t"), QKeySequence::Cut, selected, &EditControl::cut);
-        add(QStringLiteral("&Copy"), QKeySequence::Copy, selected, &EditControl::copy);
-        add(QStringLiteral("&Paste"), QKeySequence::Paste,
-            clipboard && canInsertFromMimeData(clipboard), &EditControl::paste);
-        menu.addSeparator();
-        add(QStringLiteral("Select &All"), QKeySequence::SelectAll, !control.Text().isEmpty(),
-            &EditControl::selectAll);
-        menu.exec(event->globalPos());
-    }
-
-    QMimeData *createMimeDataFromSelection() const override { return m_control->copiedText(); }
-
-    bool canInsertFromMimeData(const QMimeData *source) const override
-    {
-        return source->hasText() || source->hasFormat(EditControl::ModelTextMimeType);
-    }
-
-    void insertFromMimeData(const QMimeData *source) override { m_control->pasted(source); }
-
-private:
-    EditControl *m_control;
-};
 
 EditControl::EditControl(QWidget *parent)
     : Control(new EditorWidget(this, parent))
@@ -222,7 +60,7 @@ QPlainTextEdit *EditControl::editor() const
 
 void EditControl::setText(const QString &text)
 {
-    if (m_stepDepth > 0) {
+    if (m_history.inStep()) {
         // Only what differs is replaced, so that the step keeps little and the view its place.
         const qsizetype shorter = std::min(m_text.size(), text.size());
         qsizetype prefix = 0;
@@ -239,8 +77,7 @@ void EditControl::setText(const QString &text)
         m_text = text;
         m_editor->setPlainText(shownForm(m_text));
         m_documentLength = m_editor->document()->characterCount() - 1;
-        m_undo.clear();
-        m_redo.clear();
+        m_history.clear();
     }
     select({0, 0});
     changed();
@@ -379,7 +216,7 @@ void EditControl::documentChanged(int position, int removed, int added)
     for (const QChar c : QStringView(inserted).mid(first, last - first)) {
         const bool lineBreak = c == QChar::ParagraphSeparator || c == QChar::LineSeparator;
         text += lineBreak ? QStringView(u"\r\n") : QStringView(&c, 1);
-        reshow = reshow || c == QChar::LineSeparator || (!lineBreak && shownCharacter(c) != c);
+        reshow = reshow || c == QChar::LineSeparator || (!lineBreak && isShownAsSymbol(c));
     }
     m_programSelection.reset();
     record(start, m_text.mid(start, end - start), text);
@@ -401,64 +238,19 @@ void EditControl::documentChanged(int position, int removed, int added)
 
 void EditControl::record(int position, const QString &removed, const QString &inserted)
 {
-    if (m_applyingHistory || (removed.isEmpty() && inserted.isEmpty()))
-        return;
-    m_redo.clear();
-    if (m_stepDepth > 0 && m_stepRecorded) {
-        m_undo.back().edits.push_back({position, removed, inserted});
-        return;
-    }
-    Step step;
-    step.edits.push_back({position, removed, inserted});
-    if (m_stepDepth > 0) {
-        step.before = m_stepBefore;
-        m_stepRecorded = true;
-    } else {
-        step.before = {position, int(removed.size())};
-        step.after = {position + int(inserted.size()), 0};
-    }
-    m_undo.push_back(std::move(step));
+    if (!m_applyingHistory)
+        m_history.record(position, removed, inserted);
 }
 
 EditControl::UndoStep::UndoStep(EditControl &control)
     : m_control(control)
 {
-    m_control.beginStep();
+    m_control.m_history.begin(m_control.selection());
 }
 
 EditControl::UndoStep::~UndoStep()
 {
-    m_control.endStep();
-}
-
-void EditControl::beginStep()
-{
-    if (m_stepDepth++ > 0)
-        return;
-    m_stepBefore = selection();
-    m_stepRecorded = false;
-}
-
-// Letters and digits typed one after another are undone together, as a word.
-void EditControl::endStep()
-{
-    if (--m_stepDepth > 0 || !m_stepRecorded)
-        return;
-    Step &step = m_undo.back();
-    step.after = selection();
-    const Edit &edit = step.edits.front();
-    step.typing = step.edits.size() == 1 && edit.removed.isEmpty() && edit.inserted.size() == 1 &&
-                  edit.inserted.front().isLetterOrNumber();
-    if (!step.typing || m_undo.size() < 2)
-        return;
-    Step &previous = m_undo[m_undo.size() - 2];
-    Edit &typed = previous.edits.front();
-    if (previous.typing && step.before.length == 0 && previous.after.start == step.before.start &&
-        typed.position + typed.inserted.size() == edit.position) {
-        typed.inserted += edit.inserted;
-        previous.after = step.after;
-        m_undo.pop_back();
-    }
+    m_control.m_history.end(m_control.selection());
 }
 
 void EditControl::undo()
@@ -473,25 +265,22 @@ void EditControl::redo()
 
 void EditControl::applyHistory(bool undoing)
 {
-    std::vector<Step> &from = undoing ? m_undo : m_redo;
-    if (from.empty())
+    if (undoing ? !canUndo() : !canRedo())
         return;
-    Step step = std::move(from.back());
-    from.pop_back();
     {
+        const EditHistory::Step &step = undoing ? m_history.undo() : m_history.redo();
         const QScopedValueRollback applying(m_applyingHistory, true);
         if (undoing) {
             for (auto edit = step.edits.rbegin(); edit != step.edits.rend(); ++edit)
                 replaceModel(edit->position, edit->position + int(edit->inserted.size()),
                              edit->removed);
         } else {
-            for (const Edit &edit : step.edits)
+            for (const EditHistory::Edit &edit : step.edits)
                 replaceModel(edit.position, edit.position + int(edit.removed.size()),
                              edit.inserted);
         }
         select(undoing ? step.before : step.after);
     }
-    (undoing ? m_redo : m_undo).push_back(std::move(step));
     m_editor->ensureCursorVisible();
     changed();
 }
@@ -500,8 +289,7 @@ QMimeData *EditControl::copiedText() const
 {
     const QString text = SelText();
     auto *mime = new QMimeData;
-    mime->setText(
-        QString(text).replace(QLatin1String("\r\n"), QLatin1String("\n")).replace(CR, LF));
+    mime->setText(withLfBreaks(text));
     mime->setData(ModelTextMimeType,
                   QByteArray(reinterpret_cast<const char *>(text.utf16()), text.size() * 2));
     return mime;
@@ -599,11 +387,11 @@ QPoint EditControl::PosFromChar(int index) const
 
 void EditControl::keyPressed(QKeyEvent *event)
 {
-    if (isUndoKey(*event)) {
+    if (KeyCodes::isUndo(*event)) {
         undo();
         return;
     }
-    if (isRedoKey(*event)) {
+    if (KeyCodes::isRedo(*event)) {
         redo();
         return;
     }

@@ -1,12 +1,12 @@
 #pragma once
 
 #include "control.h"
+#include "edithistory.h"
 
 #include <QString>
 
 #include <functional>
 #include <optional>
-#include <vector>
 
 class QKeyEvent;
 class QMimeData;
@@ -65,8 +65,8 @@ public:
     // Each undo or redo runs the change event once.
     void undo();
     void redo();
-    bool canUndo() const { return !m_undo.empty(); }
-    bool canRedo() const { return !m_redo.empty(); }
+    bool canUndo() const { return m_history.canUndo(); }
+    bool canRedo() const { return m_history.canRedo(); }
     void cut();
     void copy();
     void paste();
@@ -96,24 +96,7 @@ public:
 private:
     friend class EditorWidget;
 
-    struct Selection
-    {
-        int start = 0;
-        int length = 0;
-    };
-    struct Edit
-    {
-        int position;
-        QString removed;
-        QString inserted;
-    };
-    struct Step
-    {
-        std::vector<Edit> edits;
-        Selection before;
-        Selection after;
-        bool typing = false; // one typed character, which the next one may join
-    };
+    using Selection = EditHistory::Selection;
 
     void keyPressed(QKeyEvent *event);
     void defaultKeyPress(QKeyEvent *event);
@@ -131,8 +114,6 @@ private:
     void documentChanged(int position, int removed, int added);
     void writeDocument(int from, int to, const QString &shown);
     void record(int position, const QString &removed, const QString &inserted);
-    void beginStep();
-    void endStep();
     void applyHistory(bool undoing);
     int modelPosition(int documentPosition) const;
     int documentPosition(int modelPosition) const;
@@ -148,12 +129,8 @@ private:
     bool m_inKey = false;
     bool m_changePending = false;
 
-    std::vector<Step> m_undo;
-    std::vector<Step> m_redo;
-    int m_stepDepth = 0;
-    bool m_stepRecorded = false;
+    EditHistory m_history;
     bool m_applyingHistory = false;
-    Selection m_stepBefore;
 
     Handler m_change;
     KeyDownHandler m_keyDown;

@@ -82,4 +82,16 @@ int character(const QKeyEvent &event)
         return text.at(0).unicode();
     return 0;
 }
+
+bool isUndo(const QKeyEvent &event)
+{
+    return event.key() == Qt::Key_Backspace && event.modifiers() == Qt::AltModifier;
+}
+
+bool isRedo(const QKeyEvent &event)
+{
+    return (event.key() == Qt::Key_Y && event.modifiers() == Qt::ControlModifier) ||
+           (event.key() == Qt::Key_Z &&
+            event.modifiers() == (Qt::ControlModifier | Qt::ShiftModifier));
+}
 } // namespace KeyCodes
