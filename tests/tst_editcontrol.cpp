@@ -2,8 +2,11 @@
 #include "platform/keycodes.h"
 #include "platform/qtkeysender.h"
 
+#include <QApplication>
 #include <QClipboard>
+#include <QDropEvent>
 #include <QGuiApplication>
+#include <QInputMethodEvent>
 #include <QMimeData>
 #include <QPlainTextEdit>
 #include <QTest>
@@ -32,6 +35,8 @@ private slots:
     void cutAndPaste_data();
     void cutAndPaste();
     void pasteAfterLoneBreak();
+    void inputMethodCommit_data();
+    void inputMethodCommit();
     void formatChangesAreNoEdits();
     void keyOrder_data();
     void keyOrder();
@@ -262,21 +267,31 @@ void TestEditControl::writesRunTheChangeEventBeforeReturning()
 
 void TestEditControl::pasteFromOtherPrograms_data()
 {
+    QTest::addColumn<bool>("dropped");
     QTest::addColumn<QString>("clipboard");
     QTest::addColumn<QString>("expected");
 
-    QTest::addRow("lf") << QStringLiteral("x\ny") << QStringLiteral("<x\r\ny>");
-    QTest::addRow("cr") << QStringLiteral("x\ry") << QStringLiteral("<x\r\ny>");
-    QTest::addRow("crlf") << QStringLiteral("x\r\ny") << QStringLiteral("<x\r\ny>");
-    QTest::addRow("lf cr") << QStringLiteral("x\n\ry") << QStringLiteral("<x\r\n\r\ny>");
-    QTest::addRow("line separator") << QStringLiteral("x\u2028y") << QStringLiteral("<x\r\ny>");
-    QTest::addRow("paragraph separator")
-        << QStringLiteral("x\u2029y") << QStringLiteral("<x\r\ny>");
+    for (const bool dropped : {false, true}) {
+        const char *how = dropped ? "dropped" : "pasted";
+        QTest::addRow("%s lf", how)
+            << dropped << QStringLiteral("x\ny") << QStringLiteral("<x\r\ny>");
+        QTest::addRow("%s cr", how)
+            << dropped << QStringLiteral("x\ry") << QStringLiteral("<x\r\ny>");
+        QTest::addRow("%s crlf", how)
+            << dropped << QStringLiteral("x\r\ny") << QStringLiteral("<x\r\ny>");
+        QTest::addRow("%s lf cr", how)
+            << dropped << QStringLiteral("x\n\ry") << QStringLiteral("<x\r\n\r\ny>");
+        QTest::addRow("%s line separator", how)
+            << dropped << QStringLiteral("x\u2028y") << QStringLiteral("<x\r\ny>");
+        QTest::addRow("%s paragraph separator", how)
+            << dropped << QStringLiteral("x\u2029y") << QStringLiteral("<x\r\ny>");
+    }
 }
 
-// Text from other programs gets the line breaks Enter types, whatever its own are.
+// Text from other programs, pasted or dropped, gets the line breaks Enter types.
 void TestEditControl::pasteFromOtherPrograms()
 {
+    QFETCH(bool, dropped);
     QFETCH(QString, clipboard);
     QFETCH(QString, expected);
 
@@ -285,8 +300,18 @@ void TestEditControl::pasteFromOtherPrograms()
     auto *mime = new QMimeData;
     mime->setHtml(QStringLiteral("<b>bold</b>"));
     mime->setText(clipboard);
-    QGuiApplication::clipboard()->setMimeData(mime);
-    press(m_edit->editor(), QStringLiteral("Ctrl+V"));
+    if (dropped) {
+        QWidget *const viewport = m_edit->editor()->viewport();
+        const QPointF at = m_edit->PosFromChar(1) + QPoint(1, 4);
+        QDragEnterEvent enter(at.toPoint(), Qt::CopyAction, mime, Qt::LeftButton, {});
+        QApplication::sendEvent(viewport, &enter);
+        QDropEvent drop(at, Qt::CopyAction, mime, Qt::LeftButton, {});
+        QApplication::sendEvent(viewport, &drop);
+        delete mime;
+    } else {
+        QGuiApplication::clipboard()->setMimeData(mime);
+        press(m_edit->editor(), QStringLiteral("Ctrl+V"));
+    }
     QCOMPARE(m_edit->Text(), expected);
     QCOMPARE(m_edit->SelStart(), expected.size() - 1);
     QCOMPARE(shown(*m_edit).count(u'\n'), expected.count(QLatin1String("\r\n")));
@@ -335,6 +360,34 @@ void TestEditControl::pasteAfterLoneBreak()
     press(m_edit->editor(), QStringLiteral("Ctrl+V c"));
     QCOMPARE(m_edit->Text(), QStringLiteral("p\r\r\nabcx"));
     QCOMPARE(shown(*m_edit), QStringLiteral("p\u240D\nabcx"));
+}
+
+void TestEditControl::inputMethodCommit_data()
+{
+    QTest::addColumn<QString>("commit");
+    QTest::addColumn<QString>("expected");
+
+    QTest::addRow("word") << QStringLiteral("\u00E9t\u00E9") << QStringLiteral("<\u00E9t\u00E9>");
+    QTest::addRow("line feed") << QStringLiteral("x\ny") << QStringLiteral("<x\r\ny>");
+    QTest::addRow("line separator") << QStringLiteral("x\u2028y") << QStringLiteral("<x\r\ny>");
+}
+
+// What an input method commits gets the line breaks Enter types.
+void TestEditControl::inputMethodCommit()
+{
+    QFETCH(QString, commit);
+    QFETCH(QString, expected);
+
+    m_edit->setText(QStringLiteral("<>"));
+    m_edit->setSelStart(1);
+    m_events.clear();
+    QInputMethodEvent event;
+    event.setCommitString(commit);
+    QApplication::sendEvent(m_edit->editor(), &event);
+    QCOMPARE(m_edit->Text(), expected);
+    QCOMPARE(m_edit->SelStart(), expected.size() - 1);
+    QCOMPARE(shown(*m_edit).count(u'\n'), expected.count(QLatin1String("\r\n")));
+    QCOMPARE(m_events.size(), 1);
 }
 
 // A change of format (a highlighter's) leaves the text alone: no change event, the same

@@ -337,6 +337,23 @@ void EditControl::pasted(const QMimeData *source)
     changed();
 }
 
+// Text moved within the editor leaves its place first; dropped into itself it stays.
+void EditControl::dropped(const QMimeData *source, int documentPosition, bool moved)
+{
+    const UndoStep step(*this);
+    int at = modelPosition(documentPosition);
+    if (moved) {
+        const Selection from = selection();
+        if (at >= from.start && at <= from.start + from.length)
+            return;
+        if (at > from.start)
+            at -= from.length;
+        replaceModel(from.start, from.start + from.length, QString());
+    }
+    select({at, 0});
+    pasted(source);
+}
+
 void EditControl::SetFocus()
 {
     m_editor->setFocus(Qt::OtherFocusReason);

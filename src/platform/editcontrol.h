@@ -105,6 +105,7 @@ private:
     void gotFocus();
     QMimeData *copiedText() const;
     void pasted(const QMimeData *source);
+    void dropped(const QMimeData *source, int documentPosition, bool moved);
     void changed();
 
     Selection selection() const;

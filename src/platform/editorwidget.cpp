@@ -45,10 +45,20 @@ void EditorWidget::focusInEvent(QFocusEvent *event)
     m_control->gotFocus();
 }
 
+// Dropped here rather than by the widget, which would write the text inside an edit block of
+// its own, whose change the model would take for the user's.
 void EditorWidget::dropEvent(QDropEvent *event)
 {
-    m_control->m_programSelection.reset(); // the text goes where it is dropped
-    QPlainTextEdit::dropEvent(event);
+    QDragLeaveEvent leave; // ends the drop's feedback caret
+    QPlainTextEdit::dragLeaveEvent(&leave);
+    if (!canInsertFromMimeData(event->mimeData())) {
+        event->ignore();
+        return;
+    }
+    const bool moved = event->source() == this && event->dropAction() == Qt::MoveAction;
+    m_control->dropped(event->mimeData(), cursorForPosition(event->position().toPoint()).position(),
+                       moved);
+    event->acceptProposedAction();
 }
 
 void EditorWidget::contextMenuEvent(QContextMenuEvent *event)
