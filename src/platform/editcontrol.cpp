@@ -179,8 +179,8 @@ void EditControl::documentChanged(int position, int removed, int added)
     if (m_writing || m_userEvents == 0)
         return;
     const int newLength = m_editor->document()->characterCount() - 1;
-    removed = std::clamp(removed, 0, m_documentLength - position);
-    added = std::clamp(added, 0, newLength - position);
+    removed = std::clamp(removed, 0, std::max(0, m_documentLength - position));
+    added = std::clamp(added, 0, std::max(0, newLength - position));
     m_documentLength = newLength;
 
     QTextCursor range(m_editor->document());
