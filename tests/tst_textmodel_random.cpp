@@ -63,8 +63,11 @@ int eventCount()
 
 void TestTextModelRandom::modelIsWhatIsShown()
 {
+    // The widgets go before their control, as in the window.
+    std::unique_ptr<EditControl> control;
     QWidget window;
-    EditControl edit(&window);
+    control = std::make_unique<EditControl>(&window);
+    EditControl &edit = *control;
     edit.Move(0, 0, 6000, 3000);
     int changes = 0;
     edit.onChange([&] { ++changes; });
