@@ -73,6 +73,15 @@ void TestUndo::undoAndRedo_data()
     QTest::addRow("completion by space") << "" << 0 << "<ta"
                                          << "keys: "
                                          << "<table " << 7;
+    QTest::addRow("attribute completed by space") << "" << 0 << "<table bo"
+                                                  << "keys: "
+                                                  << "<table border=" << 14;
+    QTest::addRow("quoted value completed by space") << "<font face=\"\">" << 12 << "ari"
+                                                     << "keys: "
+                                                     << "<font face=\"arial\" >" << 19;
+    QTest::addRow("space in a list") << "" << 0 << "<table b{Down}"
+                                     << "keys: "
+                                     << "<table background=" << 18;
     QTest::addRow("closing tag by >") << "" << 0 << "<table"
                                       << "keys:>"
                                       << "<table></table>" << 7;

@@ -13,6 +13,7 @@
 #include <QTextBlock>
 #include <QTextCursor>
 #include <QTextDocument>
+#include <QTimer>
 
 #include <algorithm>
 
@@ -251,6 +252,13 @@ EditControl::UndoStep::UndoStep(EditControl &control)
 EditControl::UndoStep::~UndoStep()
 {
     m_control.m_history.end(m_control.selection());
+}
+
+// The queued key arrives before anything posted after it: the join ends there.
+void EditControl::joinNextKeyToStep()
+{
+    m_history.joinNext();
+    QTimer::singleShot(0, m_editor, [this] { m_history.stopJoining(); });
 }
 
 void EditControl::undo()

@@ -72,6 +72,10 @@ public:
     void paste();
     void selectAll();
 
+    // The next key event's changes belong to the current step: a key the program queued to
+    // finish what the user's key began.
+    void joinNextKeyToStep();
+
     // Every change of the text made while one exists is one step of the undo history.
     class UndoStep
     {

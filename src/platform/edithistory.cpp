@@ -5,7 +5,8 @@ void EditHistory::begin(Selection current)
     if (m_depth++ > 0)
         return;
     m_before = current;
-    m_recorded = false;
+    m_recorded = m_joinNext && !m_undo.empty();
+    m_joinNext = false;
 }
 
 void EditHistory::end(Selection current)

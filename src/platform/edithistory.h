@@ -29,6 +29,9 @@ public:
     };
 
     void begin(Selection current);
+    // The next step joins the last one: the program's own keys that finish a user's action.
+    void joinNext() { m_joinNext = true; }
+    void stopJoining() { m_joinNext = false; }
     void end(Selection current);
     bool inStep() const { return m_depth > 0; }
     void record(int position, const QString &removed, const QString &inserted);
@@ -47,5 +50,6 @@ private:
     std::vector<Step> m_redo;
     int m_depth = 0;
     bool m_recorded = false;
+    bool m_joinNext = false;
     Selection m_before;
 };
