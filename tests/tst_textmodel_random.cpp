@@ -1,7 +1,9 @@
 #include "platform/editcontrol.h"
 
+#include <QApplication>
 #include <QClipboard>
 #include <QGuiApplication>
+#include <QInputMethodEvent>
 #include <QMimeData>
 #include <QPlainTextEdit>
 #include <QRandomGenerator>
@@ -9,8 +11,9 @@
 #include <QTextBlock>
 
 // A long seeded run of everything that edits the page text: keys, pastes from other programs,
-// the program's own writes at any position (inside a CR LF too), undo and redo. After every
-// event the model must be what the document shows, read back without the control's help.
+// input-method commits, the program's own writes at any position (inside a CR LF too), undo
+// and redo. After every event the model must be what the document shows, read back without
+// the control's help.
 class TestTextModelRandom : public QObject
 {
     Q_OBJECT
@@ -114,10 +117,15 @@ void TestTextModelRandom::modelIsWhatIsShown()
             const auto &[key, modifiers] = keys.at(random.bounded(keys.size()));
             event = QStringLiteral("key %1 %2").arg(key).arg(modifiers.toInt());
             QTest::keyClick(&editor, key, modifiers);
-        } else if (kind == 6) {
+        } else if (kind == 6 && random.bounded(2) == 0) {
             event = QStringLiteral("paste ") + escaped(piece);
             QGuiApplication::clipboard()->setText(piece);
             QTest::keyClick(&editor, Qt::Key_V, Qt::ControlModifier);
+        } else if (kind == 6) {
+            event = QStringLiteral("input method ") + escaped(piece);
+            QInputMethodEvent commit;
+            commit.setCommitString(QString(piece).replace(u'\r', QChar::LineSeparator));
+            QApplication::sendEvent(&editor, &commit);
         } else if (kind == 7) {
             const int start = random.bounded(int(edit.Text().size()) + 1);
             const int length = random.bounded(3);
