@@ -2,6 +2,7 @@
 // driving the real window with real key events, offscreen, and prints one table.
 
 #include "highlightbench.h"
+#include "linebreakpages.h"
 #include "pagefiles.h"
 #include "pagegenerator.h"
 #include "previewwrite.h"
@@ -349,8 +350,10 @@ int main(int argc, char *argv[])
     const QCommandLineOption openOption(QStringLiteral("measure-open"),
                                         QStringLiteral("Internal: measure opening a page."),
                                         QStringLiteral("path"));
-    parser.addOptions(
-        {sizesOption, keysOption, browserKeysOption, idleOption, noBrowserOption, openOption});
+    const QCommandLineOption lfOption(QStringLiteral("lf"),
+                                      QStringLiteral("Also each generated page with LF breaks."));
+    parser.addOptions({sizesOption, keysOption, browserKeysOption, idleOption, noBrowserOption,
+                       openOption, lfOption});
     parser.addPositionalArgument(QStringLiteral("files"), QStringLiteral("HTML pages to measure."));
     parser.process(app);
 
@@ -370,8 +373,15 @@ int main(int argc, char *argv[])
         QFile file(path);
         if (!file.open(QIODevice::WriteOnly))
             return 1;
-        file.write(generatePage(bytes));
+        const QByteArray page = generatePage(bytes);
+        file.write(page);
         pages.append({sizeName(bytes), path});
+        if (parser.isSet(lfOption)) {
+            QFile lf(folder.filePath(QStringLiteral("generated-%1-lf.html").arg(bytes)));
+            if (!lf.open(QIODevice::WriteOnly) || lf.write(withLfBreaks(page)) < 0)
+                return 1;
+            pages.append({sizeName(bytes) + QStringLiteral(" LF"), lf.fileName()});
+        }
     }
     for (const QString &file : parser.positionalArguments())
         pages.append({QFileInfo(file).fileName(), file});

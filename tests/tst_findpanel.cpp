@@ -1,6 +1,8 @@
 #include "testwindow.h"
 
 #include <QLineEdit>
+#include <QMainWindow>
+#include <QMenu>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QTest>
@@ -24,6 +26,8 @@ private slots:
     void openAndClose();
     void commands_data();
     void commands();
+    void findBoxFocus_data();
+    void findBoxFocus();
 };
 
 void TestFindPanel::openAndClose()
@@ -109,6 +113,59 @@ void TestFindPanel::commands()
                  QStringLiteral("Search complete! 64 Result"));
     if (!QByteArray(c.clicks).endsWith('4'))
         QVERIFY(form.Text1.editor()->hasFocus());
+}
+
+void TestFindPanel::findBoxFocus_data()
+{
+    QTest::addColumn<QString>("how");
+    QTest::addColumn<int>("expectedCaret");
+
+    QTest::addRow("click into the box") << QStringLiteral("click") << 0;
+    QTest::addRow("tab back from the replace box") << QStringLiteral("backtab") << 0;
+    QTest::addRow("a menu closes") << QStringLiteral("menu") << 5;
+    QTest::addRow("the window is active again") << QStringLiteral("window") << 5;
+}
+
+// Only the focus arriving in the find box starts the search over; the focus coming back to
+// it after a menu or another window (a message box closing is such a return) leaves the caret where
+// it is.
+void TestFindPanel::findBoxFocus()
+{
+    QFETCH(QString, how);
+    QFETCH(int, expectedCaret);
+
+    TestWindow test;
+    test.load();
+    Form1 &form = *test.form;
+    QWidget *const window = form.window.window();
+    QLineEdit *const findBox = form.Text2.lineEdit();
+    form.Text1.setText(QStringLiteral("some text"));
+    form.search_Click();
+    QVERIFY(findBox->hasFocus());
+    if (how == QLatin1String("click") || how == QLatin1String("backtab"))
+        form.Text3.SetFocus();
+    form.Text1.setSelStart(5);
+
+    if (how == QLatin1String("click")) {
+        QTest::mouseClick(findBox, Qt::LeftButton);
+    } else if (how == QLatin1String("backtab")) {
+        QTest::keyClick(form.Text3.lineEdit(), Qt::Key_Backtab, Qt::ShiftModifier);
+    } else if (how == QLatin1String("menu")) {
+        QMenu menu(window);
+        menu.addAction(QStringLiteral("item"));
+        menu.popup(window->mapToGlobal(QPoint(10, 10)));
+        QVERIFY(QTest::qWaitForWindowExposed(&menu));
+        QTest::keyClick(&menu, Qt::Key_Escape);
+    } else {
+        QWidget other;
+        other.show();
+        other.activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(&other));
+        window->activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(window));
+    }
+    QTRY_VERIFY(findBox->hasFocus());
+    QCOMPARE(form.Text1.SelStart(), expectedCaret);
 }
 
 QTEST_MAIN(TestFindPanel)

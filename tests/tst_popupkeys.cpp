@@ -29,8 +29,16 @@ void TestPopupKeys::keys_data()
     keyRow("up and down in the list", "", 0, "<ta{Down}{Down}{Up}", "<ta", 3, "List1 tbody*", "ta");
     keyRow("space in a list", "", 0, "<table b{Down} ", "<table background=", 18, "List1", "table");
     keyRow("list word for capitals", "", 0, "<TA{Down}{Up} ", "<table", 6, "List1 table", "table");
-    keyRow("space in the list after home", "", 0, "<table bor{Home}{Down} ",
-           "bordercolor=<table bor", 12, "");
+    keyRow("space in the list after home", "", 0, "<table bor{Home}{Down} ", "bordercolor=ble bor",
+           12, "");
+    keyRow("space in the list near the start", "", 0, "<ta{Home}{Right}{Down} ", "tbodya", 5, "");
+    keyRow("ctrl+space", "", 0, "<ta{Ctrl+Space}", "<ta ", 4, "List2");
+    keyRow("ctrl+shift+space", "", 0, "<ta{Ctrl+Shift+Space}", "<ta ", 4, "List2");
+    keyRow("alt+space", "", 0, "<ta{Alt+Space}", "<ta ", 4, "List2");
+    keyRow("shift+enter closes the tag", "", 0, "<table{Shift+Return}", "<table></table>", 7, "");
+    keyRow("keypad enter closes the tag", "", 0, "<table{Num+Enter}", "<table></table>", 7, "");
+    keyRow("ctrl+enter after br", "", 0, "<br{Ctrl+Return}", "<br>\r\n", 6, "");
+    keyRow("shift+enter after br", "", 0, "<br{Shift+Return}", "<br>\r\n", 6, "");
     keyRow("up at the first item", "", 0, "<A{Up}", "<A", 2, "List1 a", "A");
     keyRow("word already complete", "\r\nxyz", 0, "<table{Down}", "<table\r\nxyz", 11, "", "");
     keyRow("nothing selected", "", 0, "<td {Down}>", "<td> ", 4, "", "");

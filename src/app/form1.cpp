@@ -121,17 +121,28 @@ void Form1::buildMenus()
     item(edit, "Find or Replace", QKeySequence(Qt::Key_F3), &Form1::search_Click);
     item(edit, "Font...", QKeySequence(), &Form1::font_Click);
 
+    // Each Insert command is one step of the editor's undo history.
+    const auto insertItem = [this](QMenu *menu, const char *caption, const QKeySequence &shortcut,
+                                   void (Form1::*handler)()) {
+        window.addItem(menu, QString::fromUtf8(caption), shortcut, [this, handler] {
+            if (m_ended)
+                return;
+            const EditControl::UndoStep step(Text1);
+            (this->*handler)();
+        });
+    };
+
     QMenu *insert = window.addMenu(QStringLiteral("&Insert"));
-    item(insert, "<table...", QKeySequence(Qt::CTRL | Qt::Key_T), &Form1::htmltable_Click);
-    item(insert, "<p...", QKeySequence(Qt::CTRL | Qt::Key_P), &Form1::htmlp_Click);
-    item(insert, "<font...", QKeySequence(Qt::CTRL | Qt::Key_F), &Form1::htmlfont_Click);
-    item(insert, "<a href...", QKeySequence(Qt::Key_F5), &Form1::htmla_Click);
-    item(insert, "<br>", QKeySequence(Qt::CTRL | Qt::Key_B), &Form1::htmlbr_Click);
-    item(insert, "<img...", QKeySequence(Qt::CTRL | Qt::Key_I), &Form1::htmlimg_Click);
-    item(insert, "<script...", QKeySequence(), &Form1::htmlscript_Click);
-    item(insert, "<html...", QKeySequence(Qt::CTRL | Qt::Key_H), &Form1::html_Click);
-    item(insert, "<>...Other", QKeySequence(Qt::Key_F6), &Form1::htmlother_Click);
-    item(insert, "nbsp", QKeySequence(Qt::CTRL | Qt::Key_Z), &Form1::nbsp_Click);
+    insertItem(insert, "<table...", QKeySequence(Qt::CTRL | Qt::Key_T), &Form1::htmltable_Click);
+    insertItem(insert, "<p...", QKeySequence(Qt::CTRL | Qt::Key_P), &Form1::htmlp_Click);
+    insertItem(insert, "<font...", QKeySequence(Qt::CTRL | Qt::Key_F), &Form1::htmlfont_Click);
+    insertItem(insert, "<a href...", QKeySequence(Qt::Key_F5), &Form1::htmla_Click);
+    insertItem(insert, "<br>", QKeySequence(Qt::CTRL | Qt::Key_B), &Form1::htmlbr_Click);
+    insertItem(insert, "<img...", QKeySequence(Qt::CTRL | Qt::Key_I), &Form1::htmlimg_Click);
+    insertItem(insert, "<script...", QKeySequence(), &Form1::htmlscript_Click);
+    insertItem(insert, "<html...", QKeySequence(Qt::CTRL | Qt::Key_H), &Form1::html_Click);
+    insertItem(insert, "<>...Other", QKeySequence(Qt::Key_F6), &Form1::htmlother_Click);
+    insertItem(insert, "nbsp", QKeySequence(Qt::CTRL | Qt::Key_Z), &Form1::nbsp_Click);
     window.addSeparator(insert);
     item(insert, "Insert Help", QKeySequence(Qt::CTRL | Qt::Key_F1), &Form1::inserthelp_Click);
 

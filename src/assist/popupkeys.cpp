@@ -54,8 +54,10 @@ void PopupKeys::acceptInEditor()
         // is typed.
         const QString &text = m_text1.Text();
         const int caret = m_text1.SelStart();
-        if (caret < text.size() && text.at(caret) == u'"')
+        if (caret < text.size() && text.at(caret) == u'"') {
             m_keySender.SendKeys(QStringLiteral("{Del}"));
+            m_text1.joinNextKeyToStep();
+        }
         if (!s.Ismain)
             m_text1.setSelText(QStringLiteral(">"));
     } else if (s.Loc1 < s.Locsp && s.Loceq < s.Locsp && s.Finded2) {
@@ -86,12 +88,11 @@ void PopupKeys::listKeyDown(ListControl &list, int &keyCode)
 {
     if (keyCode == KeyCodes::Space) {
         keyCode = 0;
-        // The typed word is replaced by the list's word; a caret moved nearer to the start
-        // than the word is long replaces only what stands before it.
-        const int caret = m_text1.SelStart();
-        const int start = std::max(0, caret - int(m_state.Tagstring.size()));
-        m_text1.setSelStart(start);
-        m_text1.setSelLength(caret - start);
+        const EditControl::UndoStep step(m_text1); // the word and its "=" together
+        // The typed word is replaced by the list's word; with the caret nearer to the start
+        // than the word is long, the selection starts at 0 and keeps the word's length.
+        m_text1.setSelStart(std::max(0, m_text1.SelStart() - int(m_state.Tagstring.size())));
+        m_text1.setSelLength(int(m_state.Tagstring.size()));
         m_text1.setSelText(list.Text());
         m_text1.SetFocus();
         if (&list == &m_list2)
@@ -115,6 +116,7 @@ void PopupKeys::finishAttribute(int &keyAscii)
     if (keyAscii == KeyCodes::Space && m_state.Completed && m_state.Finded2 && m_list2.Visible()) {
         keyAscii = 0;
         m_keySender.SendKeys(QStringLiteral("="));
+        m_text1.joinNextKeyToStep();
         m_change();
     }
 }

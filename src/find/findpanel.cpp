@@ -88,6 +88,7 @@ void FindPanel::replace()
         findNext();
         return;
     }
+    const EditControl::UndoStep step(m_editor);
     const QString replacement = m_replaceBox.Text();
     m_editor.setSelText(replacement);
     const int length = int(replacement.size());
@@ -105,6 +106,8 @@ void FindPanel::replaceAll()
     QString replaced = text;
     replaced.replace(what, m_replaceBox.Text(), Qt::CaseSensitive);
     // With nothing to replace the page stays as it is, unchanged and with the caret in place.
-    if (replaced != text)
+    if (replaced != text) {
+        const EditControl::UndoStep step(m_editor);
         m_editor.setText(replaced);
+    }
 }

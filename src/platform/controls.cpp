@@ -3,6 +3,7 @@
 #include <QCheckBox>
 #include <QDir>
 #include <QFileInfo>
+#include <QFocusEvent>
 #include <QFontDatabase>
 #include <QGroupBox>
 #include <QLabel>
@@ -19,10 +20,14 @@ public:
     {}
 
 protected:
+    // The focus coming back after a menu, a message box or another window is no arrival.
     void focusInEvent(QFocusEvent *event) override
     {
         QLineEdit::focusInEvent(event);
-        if (m_control->m_gotFocus)
+        const Qt::FocusReason reason = event->reason();
+        const bool returned = reason == Qt::ActiveWindowFocusReason ||
+                              reason == Qt::PopupFocusReason || reason == Qt::MenuBarFocusReason;
+        if (!returned && m_control->m_gotFocus)
             m_control->m_gotFocus();
     }
 

@@ -24,6 +24,8 @@ public:
     QString Text() const;
     void setText(const QString &text);
     void SetFocus();
+    // Runs when the focus arrives (a click, Tab, the program), not when it comes back to the
+    // box with its window or after a menu.
     void onGotFocus(std::function<void()> handler) { m_gotFocus = std::move(handler); }
     QLineEdit *lineEdit() const;
 

@@ -1,105 +1,30 @@
 #include "editcontrol.h"
 
+#include "editorwidget.h"
 #include "keycodes.h"
+#include "linebreaks.h"
 
+#include <QClipboard>
+#include <QGuiApplication>
 #include <QKeyEvent>
 #include <QMimeData>
 #include <QPlainTextEdit>
-#include <QScrollBar>
+#include <QScopedValueRollback>
 #include <QTextBlock>
 #include <QTextCursor>
 #include <QTextDocument>
+#include <QTimer>
 
 #include <algorithm>
 
 namespace {
 constexpr QChar CR = u'\r';
 constexpr QChar LF = u'\n';
-constexpr QChar ParagraphSeparator = QChar::ParagraphSeparator;
-
-// The document holds one separator where the model holds a CR LF, a lone CR or a lone LF.
-QString documentForm(const QString &modelText)
-{
-    QString text = modelText;
-    text.replace(QLatin1String("\r\n"), QLatin1String("\n"));
-    text.replace(CR, LF);
-    return text;
-}
-
-bool isLoneBreakAt(const QString &text, int index)
-{
-    const QChar c = text.at(index);
-    if (c == CR)
-        return index + 1 >= text.size() || text.at(index + 1) != LF;
-    if (c == LF)
-        return index == 0 || text.at(index - 1) != CR;
-    return false;
-}
-
-int loneBreaksIn(const QString &text, int from, int to)
-{
-    int count = 0;
-    for (int i = std::max(0, from); i < std::min(int(text.size()), to); ++i)
-        count += isLoneBreakAt(text, i) ? 1 : 0;
-    return count;
-}
-
-// Model characters taken by the line break at `index`: 2 for CR LF, 1 for a lone CR or LF.
-int breakLengthAt(const QString &text, int index)
-{
-    const QChar c = text.at(index);
-    if (c == CR)
-        return index + 1 < text.size() && text.at(index + 1) == LF ? 2 : 1;
-    return c == LF ? 1 : 0;
-}
-
-// The same for the line break that ends right before `end`, not reaching before `floor`.
-int breakLengthBefore(const QString &text, int end, int floor)
-{
-    const QChar c = text.at(end - 1);
-    if (c == LF)
-        return end - 2 >= floor && text.at(end - 2) == CR ? 2 : 1;
-    return c == CR ? 1 : 0;
-}
 } // namespace
 
-class EditorWidget : public QPlainTextEdit
-{
-public:
-    EditorWidget(EditControl *control, QWidget *parent)
-        : QPlainTextEdit(parent)
-        , m_control(control)
-    {}
+using namespace LineBreaks;
 
-    void defaultKeyPress(QKeyEvent *event) { QPlainTextEdit::keyPressEvent(event); }
-
-protected:
-    void keyPressEvent(QKeyEvent *event) override { m_control->keyPressed(event); }
-
-    void mouseReleaseEvent(QMouseEvent *event) override
-    {
-        QPlainTextEdit::mouseReleaseEvent(event);
-        m_control->clicked();
-    }
-
-    void focusInEvent(QFocusEvent *event) override
-    {
-        QPlainTextEdit::focusInEvent(event);
-        m_control->gotFocus();
-    }
-
-    bool canInsertFromMimeData(const QMimeData *source) const override { return source->hasText(); }
-
-    // Pasted text keeps its own line breaks, and rich text arrives as its plain text.
-    void insertFromMimeData(const QMimeData *source) override
-    {
-        if (source->hasText())
-            m_control->pasted(source->text());
-    }
-
-private:
-    EditControl *m_control;
-};
+const QString EditControl::ModelTextMimeType = QStringLiteral("application/x-velmora-text");
 
 EditControl::EditControl(QWidget *parent)
     : Control(new EditorWidget(this, parent))
@@ -108,6 +33,7 @@ EditControl::EditControl(QWidget *parent)
     m_editor->setLineWrapMode(QPlainTextEdit::NoWrap);
     m_editor->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
     m_editor->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+    m_editor->setUndoRedoEnabled(false); // the history is kept in model text
     QObject::connect(m_editor->document(), &QTextDocument::contentsChange, m_editor,
                      [this](int position, int removed, int added) {
                          documentChanged(position, removed, added);
@@ -118,6 +44,12 @@ EditControl::EditControl(QWidget *parent)
         if (!m_inKey)
             announceChange();
     });
+    const auto userMoved = [this] {
+        if (!m_writing)
+            m_programSelection.reset();
+    };
+    QObject::connect(m_editor, &QPlainTextEdit::cursorPositionChanged, m_editor, userMoved);
+    QObject::connect(m_editor, &QPlainTextEdit::selectionChanged, m_editor, userMoved);
 }
 
 EditControl::~EditControl() = default;
@@ -129,49 +61,53 @@ QPlainTextEdit *EditControl::editor() const
 
 void EditControl::setText(const QString &text)
 {
-    m_writing = true;
-    m_editor->setPlainText(documentForm(text));
-    m_writing = false;
-    m_text = text;
-    m_documentLength = m_editor->document()->characterCount() - 1;
-    m_loneBreaks = loneBreaksIn(m_text, 0, int(m_text.size()));
-    m_anchor = {};
+    if (m_history.inStep()) {
+        // Only what differs is replaced, so that the step keeps little and the view its place.
+        const qsizetype shorter = std::min(m_text.size(), text.size());
+        qsizetype prefix = 0;
+        while (prefix < shorter && m_text.at(prefix) == text.at(prefix))
+            ++prefix;
+        qsizetype suffix = 0;
+        while (suffix < shorter - prefix &&
+               m_text.at(m_text.size() - 1 - suffix) == text.at(text.size() - 1 - suffix))
+            ++suffix;
+        replaceModel(int(prefix), int(m_text.size() - suffix),
+                     text.mid(prefix, text.size() - prefix - suffix));
+    } else {
+        const QScopedValueRollback writing(m_writing, true);
+        m_text = text;
+        m_editor->setPlainText(shownForm(m_text));
+        m_documentLength = m_editor->document()->characterCount() - 1;
+        m_history.clear();
+    }
+    select({0, 0});
     changed();
 }
 
 int EditControl::SelStart() const
 {
-    return modelPosition(m_editor->textCursor().selectionStart());
+    return selection().start;
 }
 
 void EditControl::setSelStart(int start)
 {
-    QTextCursor cursor = m_editor->textCursor();
-    cursor.setPosition(documentPosition(std::clamp(start, 0, int(m_text.size()))));
-    m_editor->setTextCursor(cursor);
+    select({start, 0});
 }
 
 int EditControl::SelLength() const
 {
-    const QTextCursor cursor = m_editor->textCursor();
-    return modelPosition(cursor.selectionEnd()) - modelPosition(cursor.selectionStart());
+    return selection().length;
 }
 
 void EditControl::setSelLength(int length)
 {
-    QTextCursor cursor = m_editor->textCursor();
-    const int start = modelPosition(cursor.selectionStart());
-    const int end = std::clamp(start + length, start, int(m_text.size()));
-    cursor.setPosition(cursor.selectionStart());
-    cursor.setPosition(documentPosition(end), QTextCursor::KeepAnchor);
-    m_editor->setTextCursor(cursor);
+    select({SelStart(), length});
 }
 
 QString EditControl::SelText() const
 {
-    const QTextCursor cursor = m_editor->textCursor();
-    const int start = modelPosition(cursor.selectionStart());
-    return m_text.mid(start, modelPosition(cursor.selectionEnd()) - start);
+    const Selection selected = selection();
+    return m_text.mid(selected.start, selected.length);
 }
 
 void EditControl::setSelText(const QString &text)
@@ -180,25 +116,250 @@ void EditControl::setSelText(const QString &text)
     changed();
 }
 
-void EditControl::replaceSelection(const QString &text)
+EditControl::Selection EditControl::selection() const
 {
-    QTextCursor cursor = m_editor->textCursor();
-    const int documentStart = cursor.selectionStart();
-    const int modelStart = modelPosition(documentStart);
-    const int modelEnd = modelPosition(cursor.selectionEnd());
-    m_writing = true;
-    cursor.insertText(documentForm(text));
-    m_editor->setTextCursor(cursor);
-    m_writing = false;
-    m_documentLength = m_editor->document()->characterCount() - 1;
-    replaceModel(modelStart, modelEnd, text, documentStart);
+    if (m_programSelection)
+        return *m_programSelection;
+    const QTextCursor cursor = m_editor->textCursor();
+    const int start = modelPosition(cursor.selectionStart());
+    return {start, modelPosition(cursor.selectionEnd()) - start};
 }
 
-void EditControl::pasted(const QString &text)
+// The document's selection covers the model's; a position inside a CR LF shows at the start
+// of that line break.
+void EditControl::select(Selection selection)
 {
+    const int length = int(m_text.size());
+    selection.start = std::clamp(selection.start, 0, length);
+    selection.length = std::clamp(selection.length, 0, length - selection.start);
+    QTextCursor cursor = m_editor->textCursor();
+    const QScopedValueRollback writing(m_writing, true);
+    cursor.setPosition(documentPosition(selection.start));
+    cursor.setPosition(documentPosition(selection.start + selection.length),
+                       QTextCursor::KeepAnchor);
+    m_editor->setTextCursor(cursor);
+    m_programSelection = selection;
+}
+
+void EditControl::replaceSelection(const QString &text)
+{
+    const Selection selected = selection();
+    replaceModel(selected.start, selected.start + selected.length, text);
+    select({selected.start + int(text.size()), 0});
+}
+
+// The model first, then the document from it. The document's range is widened to whole line
+// breaks on both sides: its ends are then exact, and a CR and an LF that come to meet show as
+// the one line break they now are.
+void EditControl::replaceModel(int start, int end, const QString &text)
+{
+    const int from = start > 0 && m_text.at(start - 1) == CR ? start - 1 : start;
+    const int to = end < m_text.size() && m_text.at(end) == LF ? end + 1 : end;
+    const int documentFrom = documentPosition(from);
+    const int documentTo = documentPosition(to);
+    record(start, m_text.mid(start, end - start), text);
+    m_text.replace(start, end - start, text);
+    const int newTo = to + int(text.size()) - (end - start);
+    writeDocument(documentFrom, documentTo, shownForm(QStringView(m_text).mid(from, newTo - from)));
+}
+
+void EditControl::writeDocument(int from, int to, const QString &shown)
+{
+    QTextCursor cursor(m_editor->document());
+    cursor.setPosition(from);
+    cursor.setPosition(to, QTextCursor::KeepAnchor);
+    const QScopedValueRollback writing(m_writing, true);
+    cursor.insertText(shown);
+    m_documentLength = m_editor->document()->characterCount() - 1;
+}
+
+// A change the user made in the document (typing, deleting, an input method, a drop): the
+// model takes the same change.
+void EditControl::documentChanged(int position, int removed, int added)
+{
+    if (m_writing || m_userEvents == 0)
+        return;
+    const int newLength = m_editor->document()->characterCount() - 1;
+    removed = std::clamp(removed, 0, std::max(0, m_documentLength - position));
+    added = std::clamp(added, 0, std::max(0, newLength - position));
+    m_documentLength = newLength;
+
+    QTextCursor range(m_editor->document());
+    range.setPosition(position);
+    range.setPosition(position + added, QTextCursor::KeepAnchor);
+    const QString inserted = range.selectedText();
+    int start = modelPosition(position);
+    int end = start;
+    for (int i = 0; i < removed && end < m_text.size(); ++i)
+        end += unitLength(m_text, end);
+
+    // The document reports generous ranges at times: only what really differs is replaced,
+    // so that the lone line breaks around it keep their kind.
+    int first = 0;
+    while (first < inserted.size() && start < end &&
+           inserted.at(first) == shownUnitAt(m_text, start)) {
+        start += unitLength(m_text, start);
+        ++first;
+    }
+    int last = int(inserted.size());
+    while (last > first && end > start) {
+        const int unit = end - start >= 2 && isCrLfAt(m_text, end - 2) ? 2 : 1;
+        if (inserted.at(last - 1) != shownUnitAt(m_text, end - unit))
+            break;
+        end -= unit;
+        --last;
+    }
+    if (first == last && start == end)
+        return;
+
+    QString text;
+    bool reshow = false;
+    for (const QChar c : QStringView(inserted).mid(first, last - first)) {
+        const bool lineBreak = c == QChar::ParagraphSeparator || c == QChar::LineSeparator;
+        text += lineBreak ? QStringView(u"\r\n") : QStringView(&c, 1);
+        reshow = reshow || c == QChar::LineSeparator || (!lineBreak && isShownAsSymbol(c));
+    }
+    m_programSelection.reset();
+    record(start, m_text.mid(start, end - start), text);
+    m_text.replace(start, end - start, text);
+
+    // The document shows what the model now holds: a line separator from an input method is
+    // a line break, and a lone CR that came to meet a lone LF is one CR LF.
+    const int after = start + int(text.size());
+    const bool joinsBefore = start > 0 && isCrLfAt(m_text, start - 1);
+    const bool joinsAfter = !text.isEmpty() && isCrLfAt(m_text, after - 1);
+    if (reshow || joinsBefore || joinsAfter) {
+        const int from = joinsBefore ? start - 1 : start;
+        const int to = joinsAfter || (joinsBefore && text.isEmpty()) ? after + 1 : after;
+        writeDocument(position + first - (start - from), position + last + (to - after),
+                      shownForm(QStringView(m_text).mid(from, to - from)));
+    }
+    m_changePending = true;
+}
+
+void EditControl::record(int position, const QString &removed, const QString &inserted)
+{
+    if (!m_applyingHistory)
+        m_history.record(position, removed, inserted);
+}
+
+EditControl::UndoStep::UndoStep(EditControl &control)
+    : m_control(control)
+{
+    m_control.m_history.begin(m_control.selection());
+}
+
+EditControl::UndoStep::~UndoStep()
+{
+    m_control.m_history.end(m_control.selection());
+}
+
+// The queued key arrives before anything posted after it: the join ends there.
+void EditControl::joinNextKeyToStep()
+{
+    m_history.joinNext();
+    QTimer::singleShot(0, m_editor, [this] { m_history.stopJoining(); });
+}
+
+void EditControl::undo()
+{
+    applyHistory(true);
+}
+
+void EditControl::redo()
+{
+    applyHistory(false);
+}
+
+void EditControl::applyHistory(bool undoing)
+{
+    if (undoing ? !canUndo() : !canRedo())
+        return;
+    {
+        const EditHistory::Step &step = undoing ? m_history.undo() : m_history.redo();
+        const QScopedValueRollback applying(m_applyingHistory, true);
+        if (undoing) {
+            for (auto edit = step.edits.rbegin(); edit != step.edits.rend(); ++edit)
+                replaceModel(edit->position, edit->position + int(edit->inserted.size()),
+                             edit->removed);
+        } else {
+            for (const EditHistory::Edit &edit : step.edits)
+                replaceModel(edit.position, edit.position + int(edit.removed.size()),
+                             edit.inserted);
+        }
+        select(undoing ? step.before : step.after);
+    }
+    m_editor->ensureCursorVisible();
+    changed();
+}
+
+QMimeData *EditControl::copiedText() const
+{
+    const QString text = SelText();
+    auto *mime = new QMimeData;
+    mime->setText(withLfBreaks(text));
+    mime->setData(ModelTextMimeType,
+                  QByteArray(reinterpret_cast<const char *>(text.utf16()), text.size() * 2));
+    return mime;
+}
+
+void EditControl::copy()
+{
+    if (SelLength() > 0)
+        QGuiApplication::clipboard()->setMimeData(copiedText());
+}
+
+void EditControl::cut()
+{
+    if (SelLength() == 0)
+        return;
+    copy();
+    setSelText(QString());
+}
+
+void EditControl::paste()
+{
+    if (const QMimeData *source = QGuiApplication::clipboard()->mimeData())
+        pasted(source);
+}
+
+void EditControl::selectAll()
+{
+    select({0, int(m_text.size())});
+}
+
+void EditControl::pasted(const QMimeData *source)
+{
+    QString text;
+    if (source->hasFormat(ModelTextMimeType)) {
+        const QByteArray exact = source->data(ModelTextMimeType);
+        text = QString(reinterpret_cast<const QChar *>(exact.constData()), exact.size() / 2);
+    } else if (source->hasText()) {
+        text = withCrLfBreaks(source->text());
+    } else {
+        return;
+    }
+    const UndoStep step(*this);
     replaceSelection(text);
     m_editor->ensureCursorVisible();
     changed();
+}
+
+// Text moved within the editor leaves its place first; dropped into itself it stays.
+void EditControl::dropped(const QMimeData *source, int documentPosition, bool moved)
+{
+    const UndoStep step(*this);
+    int at = modelPosition(documentPosition);
+    if (moved) {
+        const Selection from = selection();
+        if (at >= from.start && at <= from.start + from.length)
+            return;
+        if (at > from.start)
+            at -= from.length;
+        replaceModel(from.start, from.start + from.length, QString());
+    }
+    select({at, 0});
+    pasted(source);
 }
 
 void EditControl::SetFocus()
@@ -251,6 +412,15 @@ QPoint EditControl::PosFromChar(int index) const
 
 void EditControl::keyPressed(QKeyEvent *event)
 {
+    if (KeyCodes::isUndo(*event)) {
+        undo();
+        return;
+    }
+    if (KeyCodes::isRedo(*event)) {
+        redo();
+        return;
+    }
+    const UndoStep step(*this);
     int keyCode = KeyCodes::virtualKey(*event);
     if (keyCode != 0 && m_keyDown) {
         m_keyDown(keyCode, KeyCodes::shiftMask(*event));
@@ -258,21 +428,23 @@ void EditControl::keyPressed(QKeyEvent *event)
             return;
     }
     int keyAscii = KeyCodes::character(*event);
+    const int typed = keyAscii;
     if (keyAscii != 0 && m_keyPress) {
-        const int typed = keyAscii;
         m_keyPress(keyAscii);
         if (keyAscii == 0)
             return;
-        if (keyAscii != typed) {
-            const int key = keyAscii == KeyCodes::Enter       ? int(Qt::Key_Return)
-                            : keyAscii == KeyCodes::Backspace ? int(Qt::Key_Backspace)
-                            : keyAscii == KeyCodes::Escape    ? int(Qt::Key_Escape)
-                                                              : 0;
-            QKeyEvent replaced(QEvent::KeyPress, key, Qt::NoModifier,
-                               QString(QChar(char16_t(keyAscii))));
-            defaultKeyPress(&replaced);
-            return;
-        }
+    }
+    // Enter and Space type the same whatever modifiers are held (Shift+Enter would type a soft
+    // line break, Ctrl+Space nothing), and a character the handler replaced is typed instead.
+    if (keyAscii != typed || keyAscii == KeyCodes::Enter || keyAscii == KeyCodes::Space) {
+        const int key = keyAscii == KeyCodes::Enter       ? int(Qt::Key_Return)
+                        : keyAscii == KeyCodes::Backspace ? int(Qt::Key_Backspace)
+                        : keyAscii == KeyCodes::Escape    ? int(Qt::Key_Escape)
+                        : keyAscii == KeyCodes::Space     ? int(Qt::Key_Space)
+                                                          : 0;
+        QKeyEvent plain(QEvent::KeyPress, key, Qt::NoModifier, QString(QChar(char16_t(keyAscii))));
+        defaultKeyPress(&plain);
+        return;
     }
     defaultKeyPress(event);
 }
@@ -314,139 +486,24 @@ void EditControl::changed()
         m_change();
 }
 
-// A change made by the user (typing, deleting, dropping): bring the model up to date. The
-// document reports the changed range generously at times (a whole-text range for a change of
-// format), so only the part that really differs is replaced, and the kinds of the line breaks
-// outside it are kept.
-void EditControl::documentChanged(int position, int removed, int added)
-{
-    if (m_writing)
-        return;
-    const int newLength = m_editor->document()->characterCount() - 1;
-    removed = std::clamp(removed, 0, m_documentLength - position);
-    added = std::clamp(added, 0, newLength - position);
-    m_documentLength = newLength;
-
-    QTextCursor range(m_editor->document());
-    range.setPosition(position);
-    range.setPosition(position + added, QTextCursor::KeepAnchor);
-    const QString inserted = range.selectedText();
-
-    int modelStart = modelPosition(position);
-    int modelEnd = modelAfter(modelStart, removed);
-    int first = 0;
-    while (first < inserted.size() && modelStart < modelEnd) {
-        const int breakLength = breakLengthAt(m_text, modelStart);
-        if (breakLength ? inserted.at(first) != ParagraphSeparator
-                        : inserted.at(first) != m_text.at(modelStart))
-            break;
-        modelStart += breakLength ? breakLength : 1;
-        ++first;
-    }
-    int last = int(inserted.size());
-    while (last > first && modelEnd > modelStart) {
-        const int breakLength = breakLengthBefore(m_text, modelEnd, modelStart);
-        if (breakLength ? inserted.at(last - 1) != ParagraphSeparator
-                        : inserted.at(last - 1) != m_text.at(modelEnd - 1))
-            break;
-        modelEnd -= breakLength ? breakLength : 1;
-        --last;
-    }
-    if (first == last && modelStart == modelEnd)
-        return;
-
-    QString text = inserted.mid(first, last - first);
-    text.replace(ParagraphSeparator, QLatin1String("\r\n"));
-    replaceModel(modelStart, modelEnd, text, position + first);
-    m_changePending = true;
-}
-
-void EditControl::replaceModel(int modelStart, int modelEnd, QString text, int documentStart)
-{
-    // A lone CR meeting a lone LF would read as one CR LF while the document shows two
-    // breaks; making the CR a CR LF keeps both breaks and the count of positions consistent.
-    if (modelStart > 0 && m_text.at(modelStart - 1) == CR &&
-        (text.isEmpty() ? modelEnd < m_text.size() && m_text.at(modelEnd) == LF : text.at(0) == LF))
-        text.prepend(LF);
-    if (!text.isEmpty() && text.back() == CR && modelEnd < m_text.size() &&
-        m_text.at(modelEnd) == LF)
-        text.append(LF);
-
-    m_loneBreaks -= loneBreaksIn(m_text, modelStart - 1, modelEnd + 1);
-    m_text.replace(modelStart, modelEnd - modelStart, text);
-    m_loneBreaks += loneBreaksIn(m_text, modelStart - 1, modelStart + int(text.size()) + 1);
-    if (m_anchor.model > modelStart)
-        m_anchor = {documentStart, modelStart};
-}
-
-int EditControl::modelAfter(int modelStart, int documentCharacters) const
-{
-    int model = modelStart;
-    for (int i = 0; i < documentCharacters && model < m_text.size(); ++i) {
-        const int breakLength = breakLengthAt(m_text, model);
-        model += breakLength ? breakLength : 1;
-    }
-    return model;
-}
-
-// With every break a CR LF, a position gains one per line before it. Otherwise walk from the
-// last position converted, which is near: edits and carets stay close to each other.
+// Every line break before the position is a CR LF, one character longer in the model.
 int EditControl::modelPosition(int documentPosition) const
 {
-    if (m_loneBreaks == 0)
-        return documentPosition + m_editor->document()->findBlock(documentPosition).blockNumber();
-    Anchor anchor = m_anchor;
-    if (anchor.document > documentPosition && documentPosition < anchor.document / 2)
-        anchor = {};
-    while (anchor.document < documentPosition && anchor.model < m_text.size()) {
-        const int breakLength = breakLengthAt(m_text, anchor.model);
-        anchor.model += breakLength ? breakLength : 1;
-        ++anchor.document;
-    }
-    while (anchor.document > documentPosition) {
-        const int breakLength = breakLengthBefore(m_text, anchor.model, 0);
-        anchor.model -= breakLength ? breakLength : 1;
-        --anchor.document;
-    }
-    m_anchor = anchor;
-    return anchor.model;
+    return documentPosition + m_editor->document()->findBlock(documentPosition).blockNumber();
 }
 
-// A position inside a CR LF goes to the start of that line break.
 int EditControl::documentPosition(int modelPosition) const
 {
-    if (m_loneBreaks == 0) {
-        const QTextDocument *document = m_editor->document();
-        int lo = 0;
-        int hi = document->blockCount() - 1;
-        while (lo < hi) { // the last block whose model start is at or before the position
-            const int mid = (lo + hi + 1) / 2;
-            const QTextBlock block = document->findBlockByNumber(mid);
-            if (block.position() + mid <= modelPosition)
-                lo = mid;
-            else
-                hi = mid - 1;
-        }
-        const QTextBlock block = document->findBlockByNumber(lo);
-        return block.position() +
-               std::min(modelPosition - block.position() - lo, block.length() - 1);
+    const QTextDocument *document = m_editor->document();
+    int lo = 0;
+    int hi = document->blockCount() - 1;
+    while (lo < hi) { // the last line whose model start is at or before the position
+        const int mid = (lo + hi + 1) / 2;
+        if (document->findBlockByNumber(mid).position() + mid <= modelPosition)
+            lo = mid;
+        else
+            hi = mid - 1;
     }
-    Anchor anchor = m_anchor;
-    if (anchor.model > modelPosition && modelPosition < anchor.model / 2)
-        anchor = {};
-    while (anchor.model < modelPosition) {
-        const int breakLength = breakLengthAt(m_text, anchor.model);
-        const int next = anchor.model + (breakLength ? breakLength : 1);
-        if (next > modelPosition)
-            break;
-        anchor.model = next;
-        ++anchor.document;
-    }
-    while (anchor.model > modelPosition) {
-        const int breakLength = breakLengthBefore(m_text, anchor.model, 0);
-        anchor.model -= breakLength ? breakLength : 1;
-        --anchor.document;
-    }
-    m_anchor = anchor;
-    return anchor.document;
+    const QTextBlock block = document->findBlockByNumber(lo);
+    return block.position() + std::min(modelPosition - block.position() - lo, block.length() - 1);
 }

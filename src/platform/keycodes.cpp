@@ -72,6 +72,8 @@ int character(const QKeyEvent &event)
         return Enter;
     case Qt::Key_Escape:
         return Escape;
+    case Qt::Key_Space: // with Ctrl held the event carries no text
+        return Space;
     default:
         break;
     }
@@ -79,5 +81,17 @@ int character(const QKeyEvent &event)
     if (text.size() == 1 && text.at(0).isPrint())
         return text.at(0).unicode();
     return 0;
+}
+
+bool isUndo(const QKeyEvent &event)
+{
+    return event.key() == Qt::Key_Backspace && event.modifiers() == Qt::AltModifier;
+}
+
+bool isRedo(const QKeyEvent &event)
+{
+    return (event.key() == Qt::Key_Y && event.modifiers() == Qt::ControlModifier) ||
+           (event.key() == Qt::Key_Z &&
+            event.modifiers() == (Qt::ControlModifier | Qt::ShiftModifier));
 }
 } // namespace KeyCodes

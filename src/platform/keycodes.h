@@ -31,4 +31,7 @@ int shiftMask(const QKeyEvent &event);
 // The character the key types (8 Backspace, 13 Enter, 27 Escape or a printable character),
 // 0 when it types none.
 int character(const QKeyEvent &event);
+// Alt+Backspace undoes; Ctrl+Y and Ctrl+Shift+Z redo (Ctrl+Z is a menu's shortcut).
+bool isUndo(const QKeyEvent &event);
+bool isRedo(const QKeyEvent &event);
 } // namespace KeyCodes

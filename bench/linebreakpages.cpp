@@ -1,0 +1,6 @@
+#include "linebreakpages.h"
+
+QByteArray withLfBreaks(QByteArray page)
+{
+    return page.replace("\r\n", "\n");
+}
