@@ -18,6 +18,8 @@ ctest --test-dir build-test --output-on-failure
 cmake -S . -B build-asan -DCMAKE_BUILD_TYPE=RelWithDebInfo -DVELMORA_WERROR=ON -DVELMORA_SANITIZE=ON
 cmake --build build-asan -j"$(nproc)"
 export UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1
+# The seeded random keystroke-and-paste run, shorter under the sanitizers.
+export VELMORA_RANDOM_EVENTS=20000
 export LSAN_OPTIONS="suppressions=$PWD/tests/sanitizers/lsan.supp:print_suppressions=0"
 # The browser engine's own code (not built with the sanitizer) frees some objects with a sized
 # delete of another size: that one check is off for the tests that start the engine.
