@@ -154,7 +154,10 @@ void TestDocuments::roundTrip_data()
         QStringLiteral("x\r"));
     row("lf without final break", "a\n\nb", QStringLiteral("a\r\n\r\nb\r\n"), "a\n\nb\n");
     row("mixed", "a\r\nb\nc\r\n\n", QStringLiteral("a\r\nb\nc\r\n\n"));
-    row("lf and lone cr", "a\rb\nc\n", QStringLiteral("a\r\nb\nc\n"), "a\r\nb\nc\n");
+    row("mostly lf", "a\nb\r\nc\n", QStringLiteral("a\r\nb\r\r\nc\r\n"));
+    row("mostly lf, a line typed", "a\nb\r\nc\n", QStringLiteral("a\r\nb\r\r\nc\r\n"),
+        "x\na\nb\r\nc\n", QStringLiteral("x\r"));
+    row("lf and lone cr", "a\rb\nc\n", QStringLiteral("a\r\nb\r\nc\r\n"), "a\nb\nc\n");
     row("no final break", "a\r\nb", QStringLiteral("a\r\nb\r\n"), "a\r\nb\r\n");
     row("lone cr", "a\rb\r", QStringLiteral("a\r\nb\r\n"), "a\r\nb\r\n");
     row("empty", "", QString(), "\r\n");

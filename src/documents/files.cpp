@@ -50,17 +50,38 @@ QString asLoaded(QString text)
     return text;
 }
 
-// Each LF as CR LF, for a page that holds no CR.
-QString withCrLf(const QString &text)
+// A page whose line breaks are mostly LF, as the editor holds it: each LF a CR LF, so that it
+// is saved back as LF. The CR of a stray CR LF stays and is saved back with it; any other CR
+// ends a line, as in every page; the last line ends with a line break.
+QString lfPageAsLoaded(const QString &text)
 {
-    QString lines(text.size() + text.count(u'\n'), Qt::Uninitialized);
+    QString lines(2 * text.size() + 2, Qt::Uninitialized);
     QChar *out = lines.data();
-    for (const QChar c : text) {
-        if (c == u'\n')
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        const QChar c = text.at(i);
+        const bool lineEnd =
+            c == u'\n' || (c == u'\r' && (i + 1 == text.size() || text.at(i + 1) != u'\n'));
+        if (lineEnd) {
             *out++ = u'\r';
-        *out++ = c;
+            *out++ = u'\n';
+        } else {
+            *out++ = c;
+        }
     }
+    if (!text.isEmpty() && !lines.first(out - lines.constData()).endsWith(u'\n')) {
+        *out++ = u'\r';
+        *out++ = u'\n';
+    }
+    lines.truncate(out - lines.constData());
     return lines;
+}
+
+// More lone LFs than CR LFs: the page's own line break is LF.
+bool mostlyLf(const QString &text)
+{
+    const qsizetype lineFeeds = text.count(u'\n');
+    const qsizetype crLfs = text.count(QLatin1String("\r\n"));
+    return lineFeeds - crLfs > crLfs;
 }
 
 // Each CR LF as LF.
@@ -199,9 +220,8 @@ bool readPage(const QString &path, QString *text, TextEncoding *encoding, LineBr
         return false;
     }
     QString decoded = TextEncoding::decode(bytes, encoding);
-    *lineBreaks =
-        decoded.contains(u'\n') && !decoded.contains(u'\r') ? LineBreaks::Lf : LineBreaks::CrLf;
-    *text = asLoaded(*lineBreaks == LineBreaks::Lf ? withCrLf(decoded) : std::move(decoded));
+    *lineBreaks = mostlyLf(decoded) ? LineBreaks::Lf : LineBreaks::CrLf;
+    *text = *lineBreaks == LineBreaks::Lf ? lfPageAsLoaded(decoded) : asLoaded(std::move(decoded));
     return true;
 }
 

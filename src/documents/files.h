@@ -5,8 +5,8 @@ class QFileDevice;
 class QString;
 class TextEncoding;
 
-// How a page's line breaks go to disk: as the editor holds them, or, for a page whose every
-// line break was LF when it was read, each CR LF written as LF.
+// How a page's line breaks go to disk: as the editor holds them, or, for a page whose line
+// breaks were mostly LF when it was read, each CR LF written as LF.
 enum class LineBreaks
 {
     CrLf,
@@ -17,9 +17,9 @@ enum class LineBreaks
 bool Fexists(const QString &path);
 
 // Reads a page as the editor holds it: a line ends at CR LF, a lone CR (which becomes CR LF)
-// or a lone LF (which stays, unless every line break of the page is LF: then each becomes
-// CR LF), and a last line without a line break gains a CR LF. False, with the reason, when the
-// file cannot be read.
+// or a lone LF (which stays, unless most line breaks of the page are LF: then each LF becomes
+// CR LF, and the CR of a stray CR LF stays before it), and a last line without a line break
+// gains a CR LF. False, with the reason, when the file cannot be read.
 bool readPage(const QString &path, QString *text, TextEncoding *encoding, LineBreaks *lineBreaks,
               QString *reason);
 
