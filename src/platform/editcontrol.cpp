@@ -52,7 +52,11 @@ EditControl::EditControl(QWidget *parent)
     QObject::connect(m_editor, &QPlainTextEdit::selectionChanged, m_editor, userMoved);
 }
 
-EditControl::~EditControl() = default;
+// The widget calls back into its control: it does not outlive it.
+EditControl::~EditControl()
+{
+    delete m_editor;
+}
 
 QPlainTextEdit *EditControl::editor() const
 {

@@ -3,6 +3,7 @@
 #include "control.h"
 #include "edithistory.h"
 
+#include <QPointer>
 #include <QString>
 
 #include <functional>
@@ -123,7 +124,7 @@ private:
     int modelPosition(int documentPosition) const;
     int documentPosition(int modelPosition) const;
 
-    EditorWidget *m_editor;
+    QPointer<EditorWidget> m_editor; // null once the window has deleted its widgets
     QString m_text;
     int m_documentLength = 0;
     // The program's own selection, kept exactly (also inside a CR LF) until the user moves the
