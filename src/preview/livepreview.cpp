@@ -24,6 +24,7 @@ LivePreview::LivePreview(PageState &page, const EditControl &Text1, BrowserContr
     , m_text1(Text1)
     , m_browser(WebBrowser1)
     , m_window(window)
+    , m_updater(WebBrowser1)
 {}
 
 // Without a byte-order mark or a declaration of its own among its first bytes, a page is
@@ -46,10 +47,19 @@ void LivePreview::update()
 {
     m_page.ischanged = 1;
     write(true);
-    if (m_browser.LocationURL().contains(Suffix))
-        m_browser.Refresh();
-    else
-        show();
+    if (m_browser.LocationURL().contains(Suffix)) {
+        m_updater.changed(m_text1.Text(), headText(), m_page.encoding);
+    } else {
+        m_updater.loading(m_text1.Text(), headText(), m_page.encoding);
+        m_browser.Navigate(m_page.tempfile);
+    }
+}
+
+// The head as the browser reads it: the byte-order mark is not part of the document.
+QString LivePreview::headText() const
+{
+    return QString::fromLatin1(
+        QByteArrayView(m_head).sliced(m_page.encoding.hasByteOrderMark() ? 3 : 0));
 }
 
 void LivePreview::writeText()
@@ -59,6 +69,7 @@ void LivePreview::writeText()
 
 void LivePreview::show()
 {
+    m_updater.forget();
     m_browser.Navigate(m_page.tempfile);
 }
 

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "previewupdater.h"
+
 #include <QByteArray>
 #include <QString>
 
@@ -20,7 +22,7 @@ public:
 
     // The preview stage of the change handler: marks the page changed, writes the preview
     // file with the error-suppression line ahead of the text, and has the browser show it
-    // again, or go back to it.
+    // again (in place where that shows the same), or go back to it.
     void update();
     // Writes the preview file with the page text alone, as opening and saving a page do.
     void writeText();
@@ -29,9 +31,12 @@ public:
     // Deletes the preview file, if there is one.
     void remove();
 
+    PreviewUpdater &updater() { return m_updater; }
+
 private:
     bool needsDeclaration(const QString &text) const;
     void write(bool suppressErrors);
+    QString headText() const;
 
     PageState &m_page;
     const EditControl &m_text1;
@@ -40,4 +45,5 @@ private:
     QByteArray m_head;
     QByteArray m_bytes; // kept, so that a keystroke on a long page allocates nothing
     bool m_failing = false;
+    PreviewUpdater m_updater;
 };

@@ -1,0 +1,177 @@
+#include "previewupdater.h"
+
+#include "patchsafety.h"
+#include "textchange.h"
+
+#include "platform/browsercontrol.h"
+
+#include <QFile>
+
+#include <chrono>
+
+namespace {
+// An update in place that has not answered by then is given up, and the preview reloaded.
+constexpr std::chrono::seconds Patience(30);
+
+const QString &patchLibrary()
+{
+    static const QString source = [] {
+        QFile file(QStringLiteral(":/preview/previewpatch.js"));
+        return file.open(QIODevice::ReadOnly) ? QString::fromUtf8(file.readAll()) : QString();
+    }();
+    return source;
+}
+
+// A JavaScript string literal of the text.
+QString literal(QStringView text)
+{
+    QString out;
+    out.reserve(text.size() + text.size() / 16 + 2);
+    out += u'"';
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        const QChar c = text[i];
+        const bool pairedSurrogate =
+            (c.isHighSurrogate() && i + 1 < text.size() && text[i + 1].isLowSurrogate()) ||
+            (c.isLowSurrogate() && i > 0 && text[i - 1].isHighSurrogate());
+        if (c == u'"' || c == u'\\') {
+            out += u'\\';
+            out += c;
+        } else if (c.unicode() < 0x20 || c.unicode() == 0x2028 || c.unicode() == 0x2029 ||
+                   (c.isSurrogate() && !pairedSurrogate)) {
+            out += QStringLiteral("\\u%1").arg(c.unicode(), 4, 16, QLatin1Char('0'));
+        } else {
+            out += c;
+        }
+    }
+    out += u'"';
+    return out;
+}
+} // namespace
+
+PreviewUpdater::PreviewUpdater(BrowserControl &browser)
+    : m_browser(browser)
+{
+    m_patience.setSingleShot(true);
+    m_patience.setInterval(Patience);
+    QObject::connect(&m_patience, &QTimer::timeout, [this] { patchEnded(QString()); });
+    m_browser.onLoadEnded([this] { loadEnded(); });
+}
+
+PreviewUpdater::~PreviewUpdater()
+{
+    m_browser.onLoadEnded(nullptr);
+}
+
+void PreviewUpdater::loading(const QString &text, const QString &head, const TextEncoding &encoding)
+{
+    m_text = text;
+    m_head = head;
+    m_encoding = encoding;
+    m_loadedHead = head;
+    m_known = true;
+    m_active = PatchSafety::hasActiveContent(text, encoding);
+    m_scriptHasSource = false;
+    m_pending = false;
+    ++m_counts.reloads;
+}
+
+void PreviewUpdater::forget()
+{
+    m_known = false;
+    m_scriptHasSource = false;
+    m_pending = false;
+}
+
+void PreviewUpdater::changed(const QString &text, const QString &head, const TextEncoding &encoding)
+{
+    // Every version goes through the check, also those that only a load running now may
+    // show, and whose scripts would then have run.
+    if (m_known && !m_active) {
+        m_active = PatchSafety::changeNeedsReload(m_text, text, TextChange::between(m_text, text),
+                                                  encoding);
+    }
+    m_text = text;
+    m_head = head;
+    m_encoding = encoding;
+    if (busy()) {
+        m_pending = true;
+        return;
+    }
+    run();
+}
+
+bool PreviewUpdater::busy() const
+{
+    return m_patching || m_browser.isLoading();
+}
+
+void PreviewUpdater::run()
+{
+    m_pending = false;
+    if (m_inPlace && m_known && !m_active && m_head == m_loadedHead)
+        patch();
+    else
+        reload();
+}
+
+void PreviewUpdater::reload()
+{
+    loading(m_text, m_head, m_encoding);
+    m_browser.Refresh();
+}
+
+void PreviewUpdater::patch()
+{
+    const QString script = patchScript();
+    m_scriptText = m_text;
+    m_scriptHasSource = true;
+    m_patching = true;
+    m_patience.start();
+    const int serial = ++m_patchSerial;
+    const std::weak_ptr<int> alive = m_alive;
+    m_browser.runScript(script, [this, alive, serial](const QVariant &result) {
+        if (!alive.expired() && serial == m_patchSerial && m_patching)
+            patchEnded(result.toString());
+    });
+}
+
+QString PreviewUpdater::patchScript() const
+{
+    QString arguments;
+    if (m_scriptHasSource) {
+        const TextChange change = TextChange::between(m_scriptText, m_text);
+        arguments = QStringLiteral("{length:%1,start:%2,removed:%3,inserted:%4}")
+                        .arg(m_head.size() + m_scriptText.size() + 2)
+                        .arg(change.start)
+                        .arg(change.removed)
+                        .arg(literal(QStringView(m_text).mid(change.start, change.inserted)));
+    } else {
+        arguments = QStringLiteral("{headLength:%1,source:%2}")
+                        .arg(m_head.size())
+                        .arg(literal(QString(m_head + m_text + QStringLiteral("\r\n"))));
+    }
+    return patchLibrary() + u'(' + arguments + u')';
+}
+
+void PreviewUpdater::patchEnded(const QString &result)
+{
+    m_patching = false;
+    m_patience.stop();
+    if (result == QLatin1String("patched")) {
+        ++m_counts.patches;
+        if (m_pending)
+            run();
+        return;
+    }
+    if (result == QLatin1String("stale"))
+        m_scriptHasSource = false;
+    else
+        m_active = true; // what the script world found, or its silence, asks for a load
+    run();
+}
+
+void PreviewUpdater::loadEnded()
+{
+    if (m_pending && !busy())
+        run();
+}
