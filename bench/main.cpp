@@ -1,6 +1,7 @@
 // Measures what a keystroke, the preview and opening a page cost on pages of 10 KB to 10 MB,
 // driving the real window with real key events, offscreen, and prints one table.
 
+#include "humanpace.h"
 #include "pagegenerator.h"
 
 #include "fakebrowser.h"
@@ -343,11 +344,15 @@ int main(int argc, char *argv[])
                                         QStringLiteral("n"), QStringLiteral("5"));
     const QCommandLineOption noBrowserOption(QStringLiteral("no-browser"),
                                              QStringLiteral("Skip the real browser's figures."));
+    const QCommandLineOption paceLimitOption(
+        QStringLiteral("pace-limit"),
+        QStringLiteral("Seconds a human-pace run may take; 0 skips those runs."),
+        QStringLiteral("s"), QStringLiteral("60"));
     const QCommandLineOption openOption(QStringLiteral("measure-open"),
                                         QStringLiteral("Internal: measure opening a page."),
                                         QStringLiteral("path"));
-    parser.addOptions(
-        {sizesOption, keysOption, browserKeysOption, idleOption, noBrowserOption, openOption});
+    parser.addOptions({sizesOption, keysOption, browserKeysOption, idleOption, noBrowserOption,
+                       paceLimitOption, openOption});
     parser.addPositionalArgument(QStringLiteral("files"), QStringLiteral("HTML pages to measure."));
     parser.process(app);
 
@@ -418,7 +423,8 @@ int main(int argc, char *argv[])
         QFile::copy(path, pageCopy);
         PreviewResult preview;
         QStringList open;
-        if (!parser.isSet(noBrowserOption)) {
+        // The engine needs minutes to load a page of many megabytes even once.
+        if (!parser.isSet(noBrowserOption) && bytes.size() < 5000000) {
             preview = measurePreview(pageCopy, options);
             QProcess child;
             child.start(QCoreApplication::applicationFilePath(),
@@ -449,5 +455,7 @@ int main(int argc, char *argv[])
         out << QStringLiteral("| ") << cells.join(QStringLiteral(" | ")) << QStringLiteral(" |\n");
         out.flush();
     }
+    if (!parser.isSet(noBrowserOption) && parser.value(paceLimitOption).toInt() > 0)
+        printHumanPace(pages, folder.path(), {100, 80, parser.value(paceLimitOption).toInt()}, out);
     return 0;
 }
