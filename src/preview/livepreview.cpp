@@ -25,6 +25,7 @@ LivePreview::LivePreview(PageState &page, const EditControl &Text1, BrowserContr
     , m_browser(WebBrowser1)
     , m_window(window)
     , m_updater(WebBrowser1)
+    , m_caret(Text1, WebBrowser1, *this)
 {}
 
 // Without a byte-order mark or a declaration of its own among its first bytes, a page is
@@ -47,6 +48,7 @@ void LivePreview::update()
 {
     m_page.ischanged = 1;
     write(true);
+    m_caret.textChanged();
     if (m_browser.LocationURL().contains(Suffix)) {
         m_updater.changed(m_text1.Text(), headText(), m_page.encoding);
     } else {

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "caretfollower.h"
 #include "previewupdater.h"
 
 #include <QByteArray>
@@ -31,12 +32,18 @@ public:
     // Deletes the preview file, if there is one.
     void remove();
 
+    // A key, a click or a command may have moved the caret: the preview follows it there.
+    void caretMayMove() { m_caret.caretMayMove(); }
+
     PreviewUpdater &updater() { return m_updater; }
+    const PreviewUpdater &updater() const { return m_updater; }
+    CaretFollower &caretFollower() { return m_caret; }
+    // What the preview file holds ahead of the text, as the browser reads it.
+    QString headText() const;
 
 private:
     bool needsDeclaration(const QString &text) const;
     void write(bool suppressErrors);
-    QString headText() const;
 
     PageState &m_page;
     const EditControl &m_text1;
@@ -46,4 +53,5 @@ private:
     QByteArray m_bytes; // kept, so that a keystroke on a long page allocates nothing
     bool m_failing = false;
     PreviewUpdater m_updater;
+    CaretFollower m_caret;
 };

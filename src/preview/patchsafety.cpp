@@ -61,9 +61,18 @@ bool touchesActiveContentOrCharset(QStringView stretch)
 
 namespace PatchSafety {
 
+// In pieces, each with what a match across its end needs: most pages with scripts name one
+// near their start, and the expression checks the whole of the text it is given first.
 bool hasActiveContent(QStringView text, const TextEncoding &encoding)
 {
-    return activeContent().match(text).hasMatch() || !representable(text, encoding);
+    constexpr qsizetype Piece = 8192;
+    for (qsizetype start = 0; start < text.size(); start += Piece) {
+        if (activeContent()
+                .match(around(text, start, std::min(text.size(), start + Piece)))
+                .hasMatch())
+            return true;
+    }
+    return !representable(text, encoding);
 }
 
 bool changeNeedsReload(QStringView before, QStringView after, const TextChange &change,

@@ -1,5 +1,6 @@
 #include "previewupdater.h"
 
+#include "jsliteral.h"
 #include "patchsafety.h"
 #include "textchange.h"
 
@@ -22,30 +23,6 @@ const QString &patchLibrary()
     return source;
 }
 
-// A JavaScript string literal of the text.
-QString literal(QStringView text)
-{
-    QString out;
-    out.reserve(text.size() + text.size() / 16 + 2);
-    out += u'"';
-    for (qsizetype i = 0; i < text.size(); ++i) {
-        const QChar c = text[i];
-        const bool pairedSurrogate =
-            (c.isHighSurrogate() && i + 1 < text.size() && text[i + 1].isLowSurrogate()) ||
-            (c.isLowSurrogate() && i > 0 && text[i - 1].isHighSurrogate());
-        if (c == u'"' || c == u'\\') {
-            out += u'\\';
-            out += c;
-        } else if (c.unicode() < 0x20 || c.unicode() == 0x2028 || c.unicode() == 0x2029 ||
-                   (c.isSurrogate() && !pairedSurrogate)) {
-            out += QStringLiteral("\\u%1").arg(c.unicode(), 4, 16, QLatin1Char('0'));
-        } else {
-            out += c;
-        }
-    }
-    out += u'"';
-    return out;
-}
 } // namespace
 
 PreviewUpdater::PreviewUpdater(BrowserControl &browser)
@@ -140,15 +117,16 @@ QString PreviewUpdater::patchScript() const
     QString arguments;
     if (m_scriptHasSource) {
         const TextChange change = TextChange::between(m_scriptText, m_text);
-        arguments = QStringLiteral("{length:%1,start:%2,removed:%3,inserted:%4}")
-                        .arg(m_head.size() + m_scriptText.size() + 2)
-                        .arg(change.start)
-                        .arg(change.removed)
-                        .arg(literal(QStringView(m_text).mid(change.start, change.inserted)));
+        arguments =
+            QStringLiteral("{length:%1,start:%2,removed:%3,inserted:%4}")
+                .arg(m_head.size() + m_scriptText.size() + 2)
+                .arg(change.start)
+                .arg(change.removed)
+                .arg(javaScriptString(QStringView(m_text).mid(change.start, change.inserted)));
     } else {
         arguments = QStringLiteral("{headLength:%1,source:%2}")
                         .arg(m_head.size())
-                        .arg(literal(QString(m_head + m_text + QStringLiteral("\r\n"))));
+                        .arg(javaScriptString(QString(m_head + m_text + QStringLiteral("\r\n"))));
     }
     return patchLibrary() + u'(' + arguments + u')';
 }

@@ -37,6 +37,14 @@ public:
     // An update runs or waits.
     bool isUpdating() const { return busy() || m_pending; }
 
+    // The script world keeps the source of the preview file holding this text.
+    bool scriptHolds(const QString &text) const
+    {
+        return m_scriptHasSource && !m_patching && m_scriptText == text;
+    }
+    // What the preview file holds ahead of the text.
+    const QString &head() const { return m_head; }
+
     // Off, every update reloads, as a comparison for the benchmark.
     void setInPlace(bool enabled) { m_inPlace = enabled; }
     const Counts &counts() const { return m_counts; }

@@ -1,0 +1,98 @@
+#include "caretfollower.h"
+
+#include "jsliteral.h"
+#include "livepreview.h"
+#include "previewupdater.h"
+
+#include "platform/browsercontrol.h"
+#include "platform/editcontrol.h"
+
+#include <QFile>
+
+namespace {
+const QString &followLibrary()
+{
+    static const QString source = [] {
+        QFile file(QStringLiteral(":/preview/previewcaret.js"));
+        return file.open(QIODevice::ReadOnly) ? QString::fromUtf8(file.readAll()) : QString();
+    }();
+    return source;
+}
+} // namespace
+
+CaretFollower::CaretFollower(const EditControl &Text1, BrowserControl &browser,
+                             const LivePreview &preview)
+    : m_text1(Text1)
+    , m_browser(browser)
+    , m_preview(preview)
+{
+    m_look.setSingleShot(true);
+    m_look.setInterval(0);
+    QObject::connect(&m_look, &QTimer::timeout, [this] { look(); });
+}
+
+CaretFollower::~CaretFollower() = default;
+
+void CaretFollower::caretMayMove()
+{
+    m_look.start();
+}
+
+void CaretFollower::look()
+{
+    const int caret = m_text1.SelStart();
+    const bool typed = m_changes != m_changesSeen;
+    m_changesSeen = m_changes;
+    if (caret == m_caret)
+        return;
+    m_caret = caret;
+    if (typed)
+        return;
+    if (m_following)
+        m_pending = true;
+    else
+        follow(false);
+}
+
+// Only a preview that shows the page as it is now can tell where the caret is.
+void CaretFollower::follow(bool withSource)
+{
+    m_pending = false;
+    const PreviewUpdater &updater = m_preview.updater();
+    if (!m_browser.LocationURL().contains(LivePreview::Suffix) || updater.isUpdating() ||
+        m_browser.isLoading())
+        return;
+    const QString &text = m_text1.Text();
+    QString arguments;
+    if (!withSource && updater.scriptHolds(text)) {
+        arguments = QStringLiteral("{caret:%1,length:%2}")
+                        .arg(m_caret)
+                        .arg(updater.head().size() + text.size() + 2);
+    } else {
+        const QString head = m_preview.headText();
+        arguments = QStringLiteral("{caret:%1,headLength:%2,source:%3}")
+                        .arg(m_caret)
+                        .arg(head.size())
+                        .arg(javaScriptString(head + text + QStringLiteral("\r\n")));
+    }
+    m_following = true;
+    const std::weak_ptr<int> alive = m_alive;
+    m_browser.runScript(followLibrary() + u'(' + arguments + u')',
+                        [this, alive, withSource](const QVariant &result) {
+                            if (alive.expired())
+                                return;
+                            m_following = false;
+                            if (result.toString() == QLatin1String("stale") && !withSource)
+                                follow(true);
+                            else
+                                followEnded(result.toString());
+                        });
+}
+
+void CaretFollower::followEnded(const QString &result)
+{
+    if (m_followed)
+        m_followed(result);
+    if (m_pending)
+        follow(false);
+}
