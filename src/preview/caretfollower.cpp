@@ -35,19 +35,16 @@ CaretFollower::~CaretFollower() = default;
 
 void CaretFollower::caretMayMove()
 {
+    if (!m_look.isActive())
+        m_changesBefore = m_changes;
     m_look.start();
 }
 
 void CaretFollower::look()
 {
-    const int caret = m_text1.SelStart();
-    const bool typed = m_changes != m_changesSeen;
-    m_changesSeen = m_changes;
-    if (caret == m_caret)
-        return;
-    m_caret = caret;
-    if (typed)
-        return;
+    m_caret = m_text1.SelStart();
+    if (m_changes != m_changesBefore)
+        return; // typed, or changed by a command
     if (m_following)
         m_pending = true;
     else

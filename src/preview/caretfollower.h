@@ -10,9 +10,10 @@ class BrowserControl;
 class EditControl;
 class LivePreview;
 
-// Keeps the place of the caret in view in the preview: when the caret moves without the text
-// changing, and the text before it lies outside what the preview shows, the preview scrolls
-// to it. Typing never scrolls, and a place the document shown does not hold is left alone.
+// Keeps the place of the caret in view in the preview: after a key, a click or a command that
+// left the text as it was, where the text before the caret lies outside what the preview
+// shows, the preview scrolls to it. Typing never scrolls, and a place the document shown does not
+// hold is left alone.
 class CaretFollower
 {
 public:
@@ -43,7 +44,7 @@ private:
     std::shared_ptr<int> m_alive = std::make_shared<int>();
     QTimer m_look;
     int m_changes = 0;
-    int m_changesSeen = 0;
+    int m_changesBefore = 0;
     int m_caret = 0;
     bool m_following = false;
     bool m_pending = false;
