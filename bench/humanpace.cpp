@@ -1,5 +1,7 @@
 #include "humanpace.h"
 
+#include "pagegenerator.h"
+
 #include "fakecommondialog.h"
 #include "fakemessagebox.h"
 
@@ -10,11 +12,11 @@
 
 #include <QDeadlineTimer>
 #include <QElapsedTimer>
-#include <QMainWindow>
-#include <QPlainTextEdit>
 #include <QEventLoop>
 #include <QFile>
 #include <QFileInfo>
+#include <QMainWindow>
+#include <QPlainTextEdit>
 #include <QRegularExpression>
 #include <QTemporaryDir>
 #include <QTest>
@@ -28,6 +30,7 @@
 #include <algorithm>
 #include <chrono>
 #include <functional>
+#include <memory>
 #include <optional>
 
 namespace {
@@ -124,17 +127,15 @@ public:
         form.exit_Click();
     }
 
-    bool settled()
-    {
-        return !browser.isLoading() && !form.livePreview.updater().isUpdating();
-    }
+    bool settled() { return !browser.isLoading() && !form.livePreview.updater().isUpdating(); }
+    // The answer may come after the deadline, when nobody waits for it any more.
     QString evaluate(const QString &script, const QDeadlineTimer &deadline)
     {
-        std::optional<QString> result;
+        const auto result = std::make_shared<std::optional<QString>>();
         browser.webView()->page()->runJavaScript(
-            script, [&](const QVariant &value) { result = value.toString(); });
-        runUntil([&] { return result.has_value(); }, deadline);
-        return result.value_or(QString());
+            script, [result](const QVariant &value) { *result = value.toString(); });
+        runUntil([&] { return result->has_value(); }, deadline);
+        return result->value_or(QString());
     }
     void type(QChar c) { QTest::keyClick(form.Text1.editor(), c.toLatin1()); }
 
@@ -302,5 +303,54 @@ void printHumanPace(const QList<QPair<QString, QString>> &pages, const QString &
                        .arg(name, scripts, cells(reload), cells(inPlace));
             out.flush();
         }
+    }
+}
+
+void printCaretFollow(const QString &folder, const HumanPaceOptions &options, QTextStream &out)
+{
+    const QString generated = folder + QStringLiteral("/caret-100k.html");
+    QFile file(generated);
+    if (!file.open(QIODevice::WriteOnly))
+        return;
+    file.write(generatePage(100000));
+    file.close();
+    const QString plain = withoutScripts(generated, folder, 0);
+
+    out << QStringLiteral(
+        "\nCaret moved by Ctrl+End / Ctrl+Home on a 100 KB page until the "
+        "preview has scrolled its element into view, ms (median / p95 of 10)"
+        ".\n\n| page | its scripts | caret to element in view |\n|---|---|---|\n");
+    for (const auto &[scripts, page] : {qMakePair(QStringLiteral("removed"), plain),
+                                        qMakePair(QStringLiteral("kept"), generated)}) {
+        const QString copy = folder + QStringLiteral("/caret.html");
+        QFile::remove(copy);
+        QFile::copy(page, copy);
+        const QDeadlineTimer deadline(options.limitSeconds * 1000);
+        Window window(copy);
+        QList<double> samples;
+        QString result;
+        window.form.livePreview.caretFollower().onFollowed(
+            [&](const QString &found) { result = found; });
+        if (runUntil([&] { return window.settled(); }, deadline)) {
+            window.form.Text1.setSelStart(int(window.form.Text1.Text().size()));
+            window.type(Start);
+            runUntil([&] { return window.settled(); }, deadline);
+            for (int i = 0; i < 10 && !deadline.hasExpired(); ++i) {
+                result.clear();
+                const double start = now();
+                QTest::keyClick(window.form.Text1.editor(), i % 2 ? Qt::Key_Home : Qt::Key_End,
+                                Qt::ControlModifier);
+                if (runUntil([&] { return !result.isEmpty(); }, deadline) &&
+                    result == QLatin1String("scrolled"))
+                    samples.append(now() - start);
+            }
+        }
+        const Stats figures = stats(samples);
+        out << QStringLiteral("| 100 KB | %1 | %2 |\n")
+                   .arg(scripts, samples.size() == 10 ? QStringLiteral("%1 / %2")
+                                                            .arg(figures.median, 0, 'f', 1)
+                                                            .arg(figures.p95, 0, 'f', 1)
+                                                      : QStringLiteral("> limit"));
+        out.flush();
     }
 }

@@ -19,3 +19,7 @@ struct HumanPaceOptions
 // change and with it brought up to date in place, and prints a table of what the user sees.
 void printHumanPace(const QList<QPair<QString, QString>> &pages, const QString &folder,
                     const HumanPaceOptions &options, QTextStream &out);
+
+// Moves the caret between the two ends of a 100 KB page, with and without its scripts, and
+// prints how long the preview takes to bring the caret's element into view.
+void printCaretFollow(const QString &folder, const HumanPaceOptions &options, QTextStream &out);

@@ -455,7 +455,10 @@ int main(int argc, char *argv[])
         out << QStringLiteral("| ") << cells.join(QStringLiteral(" | ")) << QStringLiteral(" |\n");
         out.flush();
     }
-    if (!parser.isSet(noBrowserOption) && parser.value(paceLimitOption).toInt() > 0)
-        printHumanPace(pages, folder.path(), {100, 80, parser.value(paceLimitOption).toInt()}, out);
+    if (!parser.isSet(noBrowserOption) && parser.value(paceLimitOption).toInt() > 0) {
+        const HumanPaceOptions pace{100, 80, parser.value(paceLimitOption).toInt()};
+        printHumanPace(pages, folder.path(), pace, out);
+        printCaretFollow(folder.path(), pace, out);
+    }
     return 0;
 }

@@ -1,24 +1,11 @@
 #include "caretfollower.h"
 
-#include "jsliteral.h"
+#include "javascript.h"
 #include "livepreview.h"
 #include "previewupdater.h"
 
 #include "platform/browsercontrol.h"
 #include "platform/editcontrol.h"
-
-#include <QFile>
-
-namespace {
-const QString &followLibrary()
-{
-    static const QString source = [] {
-        QFile file(QStringLiteral(":/preview/previewcaret.js"));
-        return file.open(QIODevice::ReadOnly) ? QString::fromUtf8(file.readAll()) : QString();
-    }();
-    return source;
-}
-} // namespace
 
 CaretFollower::CaretFollower(const EditControl &Text1, BrowserControl &browser,
                              const LivePreview &preview)
@@ -74,7 +61,8 @@ void CaretFollower::follow(bool withSource)
     }
     m_following = true;
     const std::weak_ptr<int> alive = m_alive;
-    m_browser.runScript(followLibrary() + u'(' + arguments + u')',
+    m_browser.runScript(javaScriptResource(QStringLiteral(":/preview/previewcaret.js")) + u'(' +
+                            arguments + u')',
                         [this, alive, withSource](const QVariant &result) {
                             if (alive.expired())
                                 return;

@@ -1,27 +1,16 @@
 #include "previewupdater.h"
 
-#include "jsliteral.h"
+#include "javascript.h"
 #include "patchsafety.h"
 #include "textchange.h"
 
 #include "platform/browsercontrol.h"
-
-#include <QFile>
 
 #include <chrono>
 
 namespace {
 // An update in place that has not answered by then is given up, and the preview reloaded.
 constexpr std::chrono::seconds Patience(30);
-
-const QString &patchLibrary()
-{
-    static const QString source = [] {
-        QFile file(QStringLiteral(":/preview/previewpatch.js"));
-        return file.open(QIODevice::ReadOnly) ? QString::fromUtf8(file.readAll()) : QString();
-    }();
-    return source;
-}
 
 } // namespace
 
@@ -128,13 +117,16 @@ QString PreviewUpdater::patchScript() const
                         .arg(m_head.size())
                         .arg(javaScriptString(QString(m_head + m_text + QStringLiteral("\r\n"))));
     }
-    return patchLibrary() + u'(' + arguments + u')';
+    return javaScriptResource(QStringLiteral(":/preview/previewpatch.js")) + u'(' + arguments +
+           u')';
 }
 
 void PreviewUpdater::patchEnded(const QString &result)
 {
     m_patching = false;
     m_patience.stop();
+    if (!m_known)
+        return; // another document is shown by now
     if (result == QLatin1String("patched")) {
         ++m_counts.patches;
         if (m_pending)

@@ -1,4 +1,7 @@
-#include "jsliteral.h"
+#include "javascript.h"
+
+#include <QFile>
+#include <QHash>
 
 QString javaScriptString(QStringView text)
 {
@@ -22,4 +25,15 @@ QString javaScriptString(QStringView text)
     }
     out += u'"';
     return out;
+}
+
+const QString &javaScriptResource(const QString &path)
+{
+    static QHash<QString, QString> scripts;
+    const auto found = scripts.constFind(path);
+    if (found != scripts.cend())
+        return *found;
+    QFile file(path);
+    return *scripts.insert(path, file.open(QIODevice::ReadOnly) ? QString::fromUtf8(file.readAll())
+                                                                : QString());
 }
