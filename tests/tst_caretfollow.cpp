@@ -116,6 +116,10 @@ void TestCaretFollow::previewFollowsTheCaret_data()
                                               << "scrolled";
     QTest::addRow("shown already") << longPage(QString()) << Move::Down << "p1"
                                    << "shown";
+    QTest::addRow("caret in the head")
+        << longPage(QStringLiteral("<html>\r\n<head><title>t</title></head>\r\n<body>\r\n"))
+        << Move::Down << "p0"
+        << "shown";
     QTest::addRow("nodes moved by a script") << longPage(rebuilt) << Move::CtrlEnd << "p0"
                                              << "lost";
 }

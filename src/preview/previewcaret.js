@@ -27,13 +27,19 @@
     var want = parsed, live = document;
     while (want.lastChild) {
         want = want.lastChild;
-        live = live.childNodes[want.parentNode.childNodes.length - 1];
+        var siblings = live.childNodes, at = want.parentNode.childNodes.length - 1;
+        live = siblings[at];
+        // White space between the head and the body has no node yet where the source ends
+        // before the body: an element is looked for further on among its siblings.
+        while (want.nodeType === Node.ELEMENT_NODE && live && live.nodeName !== want.nodeName &&
+               live.nodeType === Node.TEXT_NODE && live.data.trim() === '')
+            live = siblings[++at];
         if (!live || live.nodeName !== want.nodeName)
             return 'lost';
     }
 
     // The text right before the position; white space between elements stands for the element
-    // before it, or the one it lies in.
+    // before it, or the one it lies in. Before all content, the place is the top of the page.
     var rect;
     if (live.nodeType === Node.TEXT_NODE && live.data.length >= want.data.length &&
         want.data.trim() !== '') {
@@ -48,7 +54,8 @@
         if (!element)
             return 'lost';
         rect = element.getBoundingClientRect();
-        live = element;
+        if (element === document.body || element === document.documentElement)
+            rect = {top: rect.top, bottom: rect.top + 1};
     }
     if (rect.bottom > 0 && rect.top < window.innerHeight)
         return 'shown';
