@@ -24,7 +24,7 @@ LivePreview::LivePreview(PageState &page, const EditControl &Text1, BrowserContr
     , m_text1(Text1)
     , m_browser(WebBrowser1)
     , m_window(window)
-    , m_updater(WebBrowser1)
+    , m_updater(Text1, WebBrowser1)
     , m_caret(Text1, WebBrowser1, *this)
 {}
 
@@ -50,9 +50,9 @@ void LivePreview::update()
     write(true);
     m_caret.textChanged();
     if (m_browser.LocationURL().contains(Suffix)) {
-        m_updater.changed(m_text1.Text(), headText(), m_page.encoding);
+        m_updater.changed(headText(), m_page.encoding);
     } else {
-        m_updater.loading(m_text1.Text(), headText(), m_page.encoding);
+        m_updater.loading(headText(), m_page.encoding);
         m_browser.Navigate(m_page.tempfile);
     }
 }

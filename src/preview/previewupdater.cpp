@@ -5,6 +5,7 @@
 #include "textchange.h"
 
 #include "platform/browsercontrol.h"
+#include "platform/editcontrol.h"
 
 #include <chrono>
 
@@ -14,8 +15,9 @@ constexpr std::chrono::seconds Patience(30);
 
 } // namespace
 
-PreviewUpdater::PreviewUpdater(BrowserControl &browser)
-    : m_browser(browser)
+PreviewUpdater::PreviewUpdater(const EditControl &Text1, BrowserControl &browser)
+    : m_text1(Text1)
+    , m_browser(browser)
 {
     m_patience.setSingleShot(true);
     m_patience.setInterval(Patience);
@@ -28,14 +30,18 @@ PreviewUpdater::~PreviewUpdater()
     m_browser.onLoadEnded(nullptr);
 }
 
-void PreviewUpdater::loading(const QString &text, const QString &head, const TextEncoding &encoding)
+// Only a text that can be updated in place is kept: holding on to the editor's text would make
+// the editor copy it whole at the next keystroke.
+void PreviewUpdater::loading(const QString &head, const TextEncoding &encoding)
 {
-    m_text = text;
+    const QString &text = m_text1.Text();
     m_head = head;
     m_encoding = encoding;
     m_loadedHead = head;
     m_known = true;
     m_active = PatchSafety::hasActiveContent(text, encoding);
+    m_text = m_active ? QString() : text;
+    m_scriptText.clear();
     m_scriptHasSource = false;
     m_pending = false;
     ++m_counts.reloads;
@@ -48,15 +54,16 @@ void PreviewUpdater::forget()
     m_pending = false;
 }
 
-void PreviewUpdater::changed(const QString &text, const QString &head, const TextEncoding &encoding)
+void PreviewUpdater::changed(const QString &head, const TextEncoding &encoding)
 {
+    const QString &text = m_text1.Text();
     // Every version goes through the check, also those that only a load running now may
     // show, and whose scripts would then have run.
     if (m_known && !m_active) {
         m_active = PatchSafety::changeNeedsReload(m_text, text, TextChange::between(m_text, text),
                                                   encoding);
     }
-    m_text = text;
+    m_text = m_active ? QString() : text;
     m_head = head;
     m_encoding = encoding;
     if (busy()) {
@@ -82,7 +89,7 @@ void PreviewUpdater::run()
 
 void PreviewUpdater::reload()
 {
-    loading(m_text, m_head, m_encoding);
+    loading(m_head, m_encoding);
     m_browser.Refresh();
 }
 

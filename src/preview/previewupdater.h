@@ -8,6 +8,7 @@
 #include <memory>
 
 class BrowserControl;
+class EditControl;
 
 // Brings the preview the browser shows up to date with the preview file: in place, when the
 // document then shows what a load of the file would show, otherwise by a reload. While an
@@ -22,17 +23,18 @@ public:
         int reloads = 0; // loads of the preview file
     };
 
-    explicit PreviewUpdater(BrowserControl &browser);
+    PreviewUpdater(const EditControl &Text1, BrowserControl &browser);
     ~PreviewUpdater();
     PreviewUpdater(const PreviewUpdater &) = delete;
     PreviewUpdater &operator=(const PreviewUpdater &) = delete;
 
-    // The browser starts loading the preview file, which holds `head` and then `text`.
-    void loading(const QString &text, const QString &head, const TextEncoding &encoding);
+    // The browser starts loading the preview file, which holds `head` and then the editor's
+    // text.
+    void loading(const QString &head, const TextEncoding &encoding);
     // The browser starts showing a document that this does not know.
     void forget();
-    // The preview file, shown in the browser, now holds `head` and then `text`.
-    void changed(const QString &text, const QString &head, const TextEncoding &encoding);
+    // The preview file, shown in the browser, now holds `head` and then the editor's text.
+    void changed(const QString &head, const TextEncoding &encoding);
 
     // An update runs or waits.
     bool isUpdating() const { return busy() || m_pending; }
@@ -58,6 +60,7 @@ private:
     void loadEnded();
     QString patchScript() const;
 
+    const EditControl &m_text1;
     BrowserControl &m_browser;
     std::shared_ptr<int> m_alive = std::make_shared<int>();
     QTimer m_patience;
