@@ -32,7 +32,8 @@ void CaretFollower::look()
     m_caret = m_text1.SelStart();
     if (m_changes != m_changesBefore)
         return; // typed, or changed by a command
-    if (m_following)
+    // A follow that never answered (its document went away) does not hold up the next one.
+    if (m_following && m_followStarted.elapsed() < 5000)
         m_pending = true;
     else
         follow(false);
@@ -60,6 +61,7 @@ void CaretFollower::follow(bool withSource)
                         .arg(javaScriptString(head + text + QStringLiteral("\r\n")));
     }
     m_following = true;
+    m_followStarted.start();
     const std::weak_ptr<int> alive = m_alive;
     m_browser.runScript(javaScriptResource(QStringLiteral(":/preview/previewcaret.js")) + u'(' +
                             arguments + u')',

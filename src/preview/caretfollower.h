@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QElapsedTimer>
 #include <QTimer>
 
 #include <memory>
@@ -47,6 +48,7 @@ private:
     int m_changesBefore = 0;
     int m_caret = 0;
     bool m_following = false;
+    QElapsedTimer m_followStarted;
     bool m_pending = false;
     std::function<void(const QString &)> m_followed;
 };
