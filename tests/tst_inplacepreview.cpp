@@ -92,6 +92,14 @@ void TestInPlacePreview::updateShowsWhatALoadShows_data()
                                   << "0" << true;
     QTest::addRow("in head") << "<html><head><title>Ti|tle</title></head><body>b</body></html>"
                              << "x" << true;
+    QTest::addRow("page declaring its content type")
+        << "<meta http-equiv=\"Content-Type\" content=\"text/html; charset=utf-8\"><p>a|</p>"
+        << "b" << true;
+    QTest::addRow("typed ahead of a declaration near its reach")
+        << "<p>x|</p><!--" + QString(900, u'-') + "--><meta charset=\"utf-8\">"
+        << "a" << false;
+    QTest::addRow("refresh typed") << "<meta http-equiv=|><p>a</p>"
+                                   << "refresh" << false;
     QTest::addRow("inside script")
         << "<p id=a>a</p><script>document.getElementById('a').title = 'b|';</script>"
         << "c" << false;

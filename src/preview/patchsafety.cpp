@@ -7,13 +7,15 @@
 #include <QRegularExpression>
 
 #include <algorithm>
+#include <cstdlib>
 
 namespace {
 const QRegularExpression &activeContent()
 {
     static const QRegularExpression pattern(
         QStringLiteral("<(?:script|iframe|frame|object|embed|applet|noscript|template|base|"
-                       "portal|fencedframe)|http-equiv|\\bon[a-z]+\\s*="),
+                       "portal|fencedframe)|\\bon[a-z]+\\s*=|http-equiv\\s*=\\s*[\"']?\\s*"
+                       "(?:refresh|set-cookie|content-security-policy|default-style)"),
         QRegularExpression::CaseInsensitiveOption);
     return pattern;
 }
@@ -21,8 +23,12 @@ const QRegularExpression &activeContent()
 const QLatin1String Charset("charset");
 
 // Browsers look for the encoding declaration in the first 1024 bytes of a file; a change
-// before that point may move a declaration into or out of reach.
+// before a declaration near that point may move it into or out of reach.
 constexpr qsizetype DeclarationReach = 1024;
+// What the preview file holds ahead of the text, at most, and the room a declaration takes
+// around the word "charset".
+constexpr qsizetype HeadBytes = 160;
+constexpr qsizetype DeclarationRoom = 64;
 
 bool representable(QStringView text, const TextEncoding &encoding)
 {
@@ -50,6 +56,36 @@ QStringView around(QStringView text, qsizetype start, qsizetype end)
     start = std::max<qsizetype>(0, start - Margin);
     end = std::min(text.size(), end + Margin);
     return text.mid(start, end - start);
+}
+
+enum class Reach
+{
+    Within,
+    Unsure,
+    Beyond
+};
+
+// A character takes one to three bytes in the file.
+Reach reachOf(qsizetype at)
+{
+    if (3 * (at + DeclarationRoom) + HeadBytes < DeclarationReach)
+        return Reach::Within;
+    if (at - DeclarationRoom > DeclarationReach)
+        return Reach::Beyond;
+    return Reach::Unsure;
+}
+
+bool declarationMayMove(QStringView after, const TextChange &change)
+{
+    const qsizetype shift = change.inserted - change.removed;
+    const qsizetype last = DeclarationReach + DeclarationRoom + std::abs(shift);
+    for (qsizetype at = after.indexOf(Charset, change.start + change.inserted, Qt::CaseInsensitive);
+         at >= 0 && at <= last; at = after.indexOf(Charset, at + 1, Qt::CaseInsensitive)) {
+        const Reach now = reachOf(at);
+        if (now == Reach::Unsure || now != reachOf(at - shift))
+            return true;
+    }
+    return false;
 }
 
 bool touchesActiveContentOrCharset(QStringView stretch)
@@ -84,11 +120,7 @@ bool changeNeedsReload(QStringView before, QStringView after, const TextChange &
             around(after, change.start, change.start + change.inserted)) ||
         touchesActiveContentOrCharset(around(before, change.start, change.start + change.removed)))
         return true;
-    return change.start < DeclarationReach &&
-           (before.first(std::min(before.size(), 2 * DeclarationReach))
-                .contains(Charset, Qt::CaseInsensitive) ||
-            after.first(std::min(after.size(), 2 * DeclarationReach))
-                .contains(Charset, Qt::CaseInsensitive));
+    return declarationMayMove(after, change);
 }
 
 } // namespace PatchSafety

@@ -11,8 +11,9 @@ namespace PatchSafety {
 
 // The text holds what a load runs or fetches and an update in place would not repeat:
 // scripts, event-handler attributes, frames, plug-ins, `<noscript>`, `<template>`, `<base>`,
-// `http-equiv`; or, in an 8-bit page, characters the page's encoding cannot hold, which the
-// preview file carries as character references.
+// an `http-equiv` that refreshes, sets cookies, a policy or a style sheet; or, in an 8-bit page,
+// characters the page's encoding cannot hold, which the preview file carries as character
+// references.
 bool hasActiveContent(QStringView text, const TextEncoding &encoding);
 
 // The change brings in active content, or touches the page's encoding declaration.

@@ -27,7 +27,7 @@
     // The preview's own error-suppression line is the one script allowed.
     if (next.scripts.length !== 1 ||
         next.querySelector('iframe, frame, frameset, object, embed, applet, noscript, ' +
-                           'template, base, meta[http-equiv]')) {
+                           'template, base, meta[http-equiv]:not([http-equiv="content-type" i])')) {
         state.source = null;
         return 'unsafe';
     }
