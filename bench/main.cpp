@@ -2,6 +2,7 @@
 // driving the real window with real key events, offscreen, and prints one table.
 
 #include "highlightbench.h"
+#include "humanpace.h"
 #include "linebreakpages.h"
 #include "pagefiles.h"
 #include "pagegenerator.h"
@@ -347,13 +348,17 @@ int main(int argc, char *argv[])
                                         QStringLiteral("n"), QStringLiteral("5"));
     const QCommandLineOption noBrowserOption(QStringLiteral("no-browser"),
                                              QStringLiteral("Skip the real browser's figures."));
+    const QCommandLineOption paceLimitOption(
+        QStringLiteral("pace-limit"),
+        QStringLiteral("Seconds a human-pace run may take; 0 skips those runs."),
+        QStringLiteral("s"), QStringLiteral("60"));
     const QCommandLineOption openOption(QStringLiteral("measure-open"),
                                         QStringLiteral("Internal: measure opening a page."),
                                         QStringLiteral("path"));
     const QCommandLineOption lfOption(QStringLiteral("lf"),
                                       QStringLiteral("Also each generated page with LF breaks."));
     parser.addOptions({sizesOption, keysOption, browserKeysOption, idleOption, noBrowserOption,
-                       openOption, lfOption});
+                       openOption, lfOption, paceLimitOption});
     parser.addPositionalArgument(QStringLiteral("files"), QStringLiteral("HTML pages to measure."));
     parser.process(app);
 
@@ -431,7 +436,8 @@ int main(int argc, char *argv[])
         QFile::copy(path, pageCopy);
         PreviewResult preview;
         QStringList open;
-        if (!parser.isSet(noBrowserOption)) {
+        // The engine needs minutes to load a page of many megabytes even once.
+        if (!parser.isSet(noBrowserOption) && bytes.size() < 5000000) {
             preview = measurePreview(pageCopy, options);
             QProcess child;
             child.start(QCoreApplication::applicationFilePath(),
@@ -465,5 +471,10 @@ int main(int argc, char *argv[])
     printPageFileFigures(pages, folder.path(), std::min(options.keys, 9), out);
     measurePreviewWrite(out, pages, folder.path(), options.keys);
     printHighlightCosts(pages, options.keys, out);
+    if (!parser.isSet(noBrowserOption) && parser.value(paceLimitOption).toInt() > 0) {
+        const HumanPaceOptions pace{100, 80, parser.value(paceLimitOption).toInt()};
+        printHumanPace(pages, folder.path(), pace, out);
+        printCaretFollow(folder.path(), pace, out);
+    }
     return 0;
 }

@@ -232,6 +232,7 @@ void Form1::search_Click()
 void Form1::Command1_Click()
 {
     m_find->findNext();
+    livePreview.caretMayMove();
 }
 
 void Form1::Command2_Click()
@@ -335,6 +336,7 @@ void Form1::Text1_Change()
 void Form1::Text1_KeyDown(int &KeyCode, int Shift)
 {
     m_markup.editorKeyDown(KeyCode, Shift);
+    livePreview.caretMayMove();
 }
 
 void Form1::Text1_KeyPress(int &KeyAscii)
@@ -345,6 +347,7 @@ void Form1::Text1_KeyPress(int &KeyAscii)
 void Form1::Text1_Click()
 {
     m_markup.editorClick();
+    livePreview.caretMayMove();
 }
 
 void Form1::List1_KeyDown(int &KeyCode, int)

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QString>
+#include <QVariant>
 
 #include <functional>
 
@@ -22,6 +23,15 @@ public:
     virtual void GoHome() = 0;
     // The address shown; a local file's is its file URL.
     virtual QString LocationURL() const = 0;
+
+    // A load runs, or a reload waits for its turn.
+    virtual bool isLoading() const = 0;
+    // Runs `script` on the document shown, in a script world of the program's own that the
+    // page's scripts neither see nor touch; `done` gets the script's value, or an invalid
+    // QVariant where no document answered.
+    virtual void runScript(const QString &script, std::function<void(const QVariant &)> done) = 0;
+    // Called each time a load ends (finished, failed or given up on).
+    virtual void onLoadEnded(std::function<void()> handler) = 0;
 
     // Hears the text of each alert of the page shown, which opens no box.
     void onAlert(std::function<void(const QString &)> handler)

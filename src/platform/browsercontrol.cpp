@@ -34,3 +34,18 @@ QString BrowserControl::LocationURL() const
 {
     return m_browser.LocationURL();
 }
+
+bool BrowserControl::isLoading() const
+{
+    return m_browser.isLoading();
+}
+
+void BrowserControl::runScript(const QString &script, std::function<void(const QVariant &)> done)
+{
+    m_browser.runScript(script, std::move(done));
+}
+
+void BrowserControl::onLoadEnded(std::function<void()> handler)
+{
+    m_browser.onLoadEnded(std::move(handler));
+}

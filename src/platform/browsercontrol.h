@@ -3,6 +3,9 @@
 #include "control.h"
 
 #include <QString>
+#include <QVariant>
+
+#include <functional>
 
 class Browser;
 
@@ -16,6 +19,10 @@ public:
     void Refresh();
     void GoHome();
     QString LocationURL() const;
+
+    bool isLoading() const;
+    void runScript(const QString &script, std::function<void(const QVariant &)> done);
+    void onLoadEnded(std::function<void()> handler);
 
 private:
     Browser &m_browser;

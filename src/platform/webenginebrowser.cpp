@@ -1,6 +1,7 @@
 #include "webenginebrowser.h"
 
 #include <QWebEngineProfile>
+#include <QWebEngineScript>
 
 #include <chrono>
 
@@ -70,6 +71,17 @@ QString WebEngineBrowser::LocationURL() const
     return m_view->url().toString();
 }
 
+void WebEngineBrowser::runScript(const QString &script, std::function<void(const QVariant &)> done)
+{
+    if (!m_view) {
+        done(QVariant());
+        return;
+    }
+    m_view->page()->runJavaScript(
+        script, QWebEngineScript::ApplicationWorld,
+        [done = std::move(done)](const QVariant &result) { done(result); });
+}
+
 void WebEngineBrowser::loadStarting()
 {
     m_loading = true;
@@ -83,4 +95,6 @@ void WebEngineBrowser::loadEnded()
     m_patience.stop();
     if (m_reloadPending && m_view)
         Refresh();
+    if (m_loadEnded)
+        m_loadEnded();
 }

@@ -25,9 +25,11 @@ public:
     void GoHome() override;
     QString LocationURL() const override;
 
+    bool isLoading() const override { return m_loading; }
+    void runScript(const QString &script, std::function<void(const QVariant &)> done) override;
+    void onLoadEnded(std::function<void()> handler) override { m_loadEnded = std::move(handler); }
+
     QWebEngineView *webView() const { return m_view; }
-    // A load runs, or a reload waits for its turn.
-    bool isLoading() const { return m_loading; }
 
 private:
     void loadStarting();
@@ -39,4 +41,5 @@ private:
     QTimer m_patience;
     bool m_loading = false;
     bool m_reloadPending = false;
+    std::function<void()> m_loadEnded;
 };

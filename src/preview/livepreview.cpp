@@ -17,16 +17,28 @@ LivePreview::LivePreview(PageState &page, const EditControl &Text1, BrowserContr
     , m_text1(Text1)
     , m_browser(WebBrowser1)
     , m_window(window)
+    , m_updater(Text1, WebBrowser1)
+    , m_caret(Text1, WebBrowser1, *this)
 {}
 
 void LivePreview::update()
 {
     m_page.ischanged = 1;
     write(true);
-    if (m_browser.LocationURL().contains(Suffix))
-        m_browser.Refresh();
-    else
-        show();
+    m_caret.textChanged();
+    if (m_browser.LocationURL().contains(Suffix)) {
+        m_updater.changed(headText(), m_page.encoding);
+    } else {
+        m_updater.loading(headText(), m_page.encoding);
+        m_browser.Navigate(m_page.tempfile);
+    }
+}
+
+// The head as the browser reads it: the byte-order mark is not part of the document.
+QString LivePreview::headText() const
+{
+    TextEncoding written;
+    return TextEncoding::decode(m_head, &written);
 }
 
 void LivePreview::writeText()
@@ -42,6 +54,7 @@ void LivePreview::writeChanged()
 // The browser is not sent to read a pipe or another file that is not a regular one either.
 void LivePreview::show()
 {
+    m_updater.forget();
     if (PreviewFile::canHoldPreview(m_page.tempfile))
         m_browser.Navigate(m_page.tempfile);
 }

@@ -1,5 +1,8 @@
 #pragma once
 
+#include "caretfollower.h"
+#include "previewupdater.h"
+
 #include <QByteArray>
 #include <QString>
 
@@ -20,7 +23,7 @@ public:
 
     // The preview stage of the change handler: marks the page changed, writes the preview
     // file with the error-suppression line ahead of the text, and has the browser show it
-    // again, or go back to it.
+    // again (in place where that shows the same), or go back to it.
     void update();
     // Writes the preview file with the page text alone, as opening and saving a page do.
     void writeText();
@@ -34,6 +37,15 @@ public:
     // Deletes the preview file, if there is one.
     void remove();
 
+    // A key, a click or a command may have moved the caret: the preview follows it there.
+    void caretMayMove() { m_caret.caretMayMove(); }
+
+    PreviewUpdater &updater() { return m_updater; }
+    const PreviewUpdater &updater() const { return m_updater; }
+    CaretFollower &caretFollower() { return m_caret; }
+    // What the preview file holds ahead of the text, as the browser reads it.
+    QString headText() const;
+
 private:
     void write(bool suppressErrors);
 
@@ -44,4 +56,6 @@ private:
     QByteArray m_head;
     QByteArray m_bytes; // kept, so that a keystroke on a long page allocates nothing
     bool m_failing = false;
+    PreviewUpdater m_updater;
+    CaretFollower m_caret;
 };

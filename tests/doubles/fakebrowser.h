@@ -13,6 +13,13 @@ public:
     void Refresh() override;
     void GoHome() override;
     QString LocationURL() const override { return m_location; }
+    bool isLoading() const override { return false; }
+    // Answers as a browser that cannot run scripts, so that every update reloads.
+    void runScript(const QString &, std::function<void(const QVariant &)> done) override
+    {
+        done(QVariant());
+    }
+    void onLoadEnded(std::function<void()>) override {}
 
     // Follows a link inside the page.
     void followLink(const QString &url) { m_location = url; }

@@ -1,0 +1,162 @@
+#include "doubles/testwindow.h"
+#include "platform/webenginebrowser.h"
+
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QTest>
+#include <QWebEnginePage>
+
+// The real window and browser engine: moving the caret to a part of a long page that the
+// preview does not show brings that part into view; typing there leaves the preview still.
+class TestCaretFollow : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void previewFollowsTheCaret_data();
+    void previewFollowsTheCaret();
+};
+
+namespace {
+constexpr int Timeout = 30000;
+
+enum class Move
+{
+    CtrlEnd,
+    Find,
+    Down
+};
+
+QString longPage(const QString &extra)
+{
+    QString page = extra;
+    for (int i = 0; i < 200; ++i)
+        page += QStringLiteral("<p id=p%1>para %1</p>\r\n").arg(i);
+    return page;
+}
+
+struct RealBrowserWindow
+{
+    WebEngineBrowser browser;
+    TestWindow tw{&browser};
+    QStringList followed;
+
+    RealBrowserWindow()
+    {
+        tw.form->livePreview.caretFollower().onFollowed(
+            [this](const QString &result) { followed.append(result); });
+    }
+    QVariant evaluate(const QString &script)
+    {
+        auto result = std::make_shared<std::optional<QVariant>>();
+        browser.webView()->page()->runJavaScript(
+            script, [result](const QVariant &value) { *result = value; });
+        if (!QTest::qWaitFor([&] { return result->has_value(); }, Timeout))
+            return QStringLiteral("<no answer>");
+        return result->value();
+    }
+    bool settle()
+    {
+        PreviewUpdater &updater = tw.form->livePreview.updater();
+        return QTest::qWaitFor([&] { return !browser.isLoading() && !updater.isUpdating(); },
+                               Timeout);
+    }
+    bool inView(const QString &id)
+    {
+        return evaluate(QStringLiteral("(function () { var r = document.getElementById('%1')"
+                                       ".getBoundingClientRect();"
+                                       "return r.top >= 0 && r.bottom <= window.innerHeight; })()")
+                            .arg(id))
+            .toBool();
+    }
+    int scrollY() { return evaluate(QStringLiteral("window.scrollY")).toInt(); }
+    void move(Move how)
+    {
+        QPlainTextEdit *editor = tw.form->Text1.editor();
+        switch (how) {
+        case Move::CtrlEnd:
+            QTest::keyClick(editor, Qt::Key_End, Qt::ControlModifier);
+            break;
+        case Move::Down:
+            QTest::keyClick(editor, Qt::Key_Down);
+            break;
+        case Move::Find:
+            QTest::keyClick(editor, Qt::Key_F3);
+            QVERIFY(QTest::qWaitFor([this] { return tw.form->Command1.button()->isVisible(); }));
+            tw.form->Text2.lineEdit()->setText(QStringLiteral("para 150"));
+            QTest::mouseClick(tw.form->Command1.button(), Qt::LeftButton);
+            break;
+        }
+    }
+};
+} // namespace
+
+void TestCaretFollow::previewFollowsTheCaret_data()
+{
+    QTest::addColumn<QString>("page");
+    QTest::addColumn<Move>("move");
+    QTest::addColumn<QString>("target");
+    QTest::addColumn<QString>("found");
+
+    const QString script = QStringLiteral("<script>var x = 1;</script>\r\n");
+    // A script that puts an element ahead of all others: the page's nodes are no longer where
+    // its source has them.
+    const QString rebuilt =
+        QStringLiteral("<body><script>document.body.insertBefore(document.createElement('div'),"
+                       "document.body.firstChild);</script>\r\n");
+
+    QTest::addRow("Ctrl+End") << longPage(QString()) << Move::CtrlEnd << "p199"
+                              << "scrolled";
+    QTest::addRow("Ctrl+End, page with a script") << longPage(script) << Move::CtrlEnd << "p199"
+                                                  << "scrolled";
+    QTest::addRow("find") << longPage(QString()) << Move::Find << "p150"
+                          << "scrolled";
+    QTest::addRow("find, page with a script") << longPage(script) << Move::Find << "p150"
+                                              << "scrolled";
+    QTest::addRow("shown already") << longPage(QString()) << Move::Down << "p1"
+                                   << "shown";
+    QTest::addRow("caret in the head")
+        << longPage(QStringLiteral("<html>\r\n<head><title>t</title></head>\r\n<body>\r\n"))
+        << Move::Down << "p0"
+        << "shown";
+    QTest::addRow("nodes moved by a script") << longPage(rebuilt) << Move::CtrlEnd << "p0"
+                                             << "lost";
+}
+
+// The preview scrolls so that the element at the caret is in view, or stays where it cannot
+// find it; typing there afterwards keeps the scroll position.
+void TestCaretFollow::previewFollowsTheCaret()
+{
+    QFETCH(QString, page);
+    QFETCH(Move, move);
+    QFETCH(QString, target);
+    QFETCH(QString, found);
+
+    RealBrowserWindow w;
+    w.tw.loadPage(page.toUtf8());
+    QVERIFY(w.settle());
+    QVERIFY(w.inView(QStringLiteral("p0")));
+    // The first change after opening loads the preview with its error-suppression line.
+    w.tw.form->Text1.setSelStart(int(w.tw.form->Text1.Text().size()));
+    w.tw.type(QStringLiteral(" "));
+    QVERIFY(w.settle());
+    w.tw.form->Text1.setSelStart(0);
+
+    w.move(move);
+    QTRY_VERIFY_WITH_TIMEOUT(!w.followed.isEmpty(), Timeout);
+    QCOMPARE(w.followed.last(), found);
+    w.followed.clear();
+    QVERIFY(w.inView(target));
+
+    const int scrolled = w.scrollY();
+    w.tw.form->Text1.SetFocus();
+    QTest::keyClicks(w.tw.form->Text1.editor(), QStringLiteral("x"));
+    QVERIFY(w.settle());
+    QTest::qWait(100);
+    QCOMPARE(w.scrollY(), scrolled);
+    QVERIFY(w.followed.isEmpty());
+}
+
+QTEST_MAIN(TestCaretFollow)
+#include "tst_caretfollow.moc"
