@@ -28,7 +28,7 @@ void LivePreview::update()
     m_caret.textChanged();
     if (m_browser.LocationURL().contains(Suffix)) {
         m_updater.changed(headText(), m_page.encoding);
-    } else {
+    } else if (PreviewFile::canHoldPreview(m_page.tempfile)) {
         m_updater.loading(headText(), m_page.encoding);
         m_browser.Navigate(m_page.tempfile);
     }
