@@ -21,8 +21,4 @@ export UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1
 # The seeded random keystroke-and-paste run, shorter under the sanitizers.
 export VELMORA_RANDOM_EVENTS=20000
 export LSAN_OPTIONS="suppressions=$PWD/tests/sanitizers/lsan.supp:print_suppressions=0"
-# The browser engine's own code (not built with the sanitizer) frees some objects with a sized
-# delete of another size: that one check is off for the tests that start the engine.
-ASAN_OPTIONS=detect_leaks=1 ctest --test-dir build-asan --output-on-failure -LE engine
-ASAN_OPTIONS=detect_leaks=1:new_delete_type_mismatch=0 \
-    ctest --test-dir build-asan --output-on-failure -L engine
+ASAN_OPTIONS=detect_leaks=1 ctest --test-dir build-asan --output-on-failure
