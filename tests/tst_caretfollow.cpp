@@ -1,5 +1,4 @@
-#include "doubles/testwindow.h"
-#include "platform/webenginebrowser.h"
+#include "doubles/realbrowserwindow.h"
 
 #include <QLineEdit>
 #include <QPlainTextEdit>
@@ -19,8 +18,6 @@ private slots:
 };
 
 namespace {
-constexpr int Timeout = 30000;
-
 enum class Move
 {
     CtrlEnd,
@@ -36,31 +33,14 @@ QString longPage(const QString &extra)
     return page;
 }
 
-struct RealBrowserWindow
+struct FollowingWindow : RealBrowserWindow
 {
-    WebEngineBrowser browser;
-    TestWindow tw{&browser};
     QStringList followed;
 
-    RealBrowserWindow()
+    FollowingWindow()
     {
         tw.form->livePreview.caretFollower().onFollowed(
             [this](const QString &result) { followed.append(result); });
-    }
-    QVariant evaluate(const QString &script)
-    {
-        auto result = std::make_shared<std::optional<QVariant>>();
-        browser.webView()->page()->runJavaScript(
-            script, [result](const QVariant &value) { *result = value; });
-        if (!QTest::qWaitFor([&] { return result->has_value(); }, Timeout))
-            return QStringLiteral("<no answer>");
-        return result->value();
-    }
-    bool settle()
-    {
-        PreviewUpdater &updater = tw.form->livePreview.updater();
-        return QTest::qWaitFor([&] { return !browser.isLoading() && !updater.isUpdating(); },
-                               Timeout);
     }
     bool inView(const QString &id)
     {
@@ -70,7 +50,6 @@ struct RealBrowserWindow
                             .arg(id))
             .toBool();
     }
-    int scrollY() { return evaluate(QStringLiteral("window.scrollY")).toInt(); }
     void move(Move how)
     {
         QPlainTextEdit *editor = tw.form->Text1.editor();
@@ -133,7 +112,7 @@ void TestCaretFollow::previewFollowsTheCaret()
     QFETCH(QString, target);
     QFETCH(QString, found);
 
-    RealBrowserWindow w;
+    FollowingWindow w;
     w.tw.loadPage(page.toUtf8());
     QVERIFY(w.settle());
     QVERIFY(w.inView(QStringLiteral("p0")));
@@ -144,7 +123,7 @@ void TestCaretFollow::previewFollowsTheCaret()
     w.tw.form->Text1.setSelStart(0);
 
     w.move(move);
-    QTRY_VERIFY_WITH_TIMEOUT(!w.followed.isEmpty(), Timeout);
+    QTRY_VERIFY_WITH_TIMEOUT(!w.followed.isEmpty(), RealBrowserWindow::Timeout);
     QCOMPARE(w.followed.last(), found);
     w.followed.clear();
     QVERIFY(w.inView(target));

@@ -1,5 +1,4 @@
-#include "doubles/testwindow.h"
-#include "platform/webenginebrowser.h"
+#include "doubles/realbrowserwindow.h"
 
 #include <QPlainTextEdit>
 #include <QTest>
@@ -19,32 +18,13 @@ private slots:
 };
 
 namespace {
-constexpr int Timeout = 30000;
 const QString Caret = QStringLiteral("|");
 // Tall enough to scroll, so that the scroll position can be seen to stay.
 const QString Filler = QStringLiteral("\r\n<div style=\"height:3000px\">end</div>\r\n");
 const QString Backspace = QStringLiteral("\b");
 
-struct RealBrowserWindow
+struct TypingWindow : RealBrowserWindow
 {
-    WebEngineBrowser browser;
-    TestWindow tw{&browser};
-
-    QVariant evaluate(const QString &script)
-    {
-        auto result = std::make_shared<std::optional<QVariant>>();
-        browser.webView()->page()->runJavaScript(
-            script, [result](const QVariant &value) { *result = value; });
-        if (!QTest::qWaitFor([&] { return result->has_value(); }, Timeout))
-            return QStringLiteral("<no answer>");
-        return result->value();
-    }
-    bool settle()
-    {
-        PreviewUpdater &updater = tw.form->livePreview.updater();
-        return QTest::qWaitFor([&] { return !browser.isLoading() && !updater.isUpdating(); },
-                               Timeout);
-    }
     // The document shown and the style rules in force, as text.
     QString shown()
     {
@@ -54,7 +34,6 @@ struct RealBrowserWindow
                                        "    return rule.cssText; }).join('\\n'); }).join('\\n')"))
             .toString();
     }
-    int scrollY() { return evaluate(QStringLiteral("window.scrollY")).toInt(); }
     void type(const QString &keys)
     {
         for (const QChar key : keys) {
@@ -120,7 +99,7 @@ void TestInPlacePreview::updateShowsWhatALoadShows()
     QFETCH(QString, keys);
     QFETCH(bool, inPlace);
 
-    RealBrowserWindow w;
+    TypingWindow w;
     const int caret = int(page.indexOf(Caret));
     w.tw.loadPage((page.remove(Caret) + Filler).toUtf8());
     QVERIFY(w.settle());
@@ -152,7 +131,7 @@ void TestInPlacePreview::updateShowsWhatALoadShows()
 // A page whose script adds an element at load shows it after every change, once.
 void TestInPlacePreview::pageScriptRunsAfterEveryChange()
 {
-    RealBrowserWindow w;
+    TypingWindow w;
     w.tw.loadPage("<p>a</p><script>document.body.appendChild(document.createElement('aside'))"
                   ".textContent = 'added';</script>\r\n");
     QVERIFY(w.settle());
@@ -171,7 +150,7 @@ void TestInPlacePreview::pageScriptRunsAfterEveryChange()
 // Keys typed while an update runs are all shown by one update after it.
 void TestInPlacePreview::keysTypedDuringAnUpdateFollowIt()
 {
-    RealBrowserWindow w;
+    TypingWindow w;
     w.tw.loadPage("<p>a</p>\r\n");
     QVERIFY(w.settle());
     w.tw.form->Text1.setSelStart(4);

@@ -1,5 +1,4 @@
-#include "doubles/testwindow.h"
-#include "platform/webenginebrowser.h"
+#include "doubles/realbrowserwindow.h"
 
 #include <QSignalSpy>
 #include <QTest>
@@ -29,26 +28,12 @@ void recordConsole(QtMsgType type, const QMessageLogContext &context, const QStr
     defaultHandler(type, context, message);
 }
 
-constexpr int LoadTimeout = 30000;
-
-struct RealBrowserWindow
+struct PageWindow : RealBrowserWindow
 {
-    WebEngineBrowser browser;
-    TestWindow tw{&browser};
-
-    QVariant evaluate(const QString &script)
-    {
-        auto result = std::make_shared<std::optional<QVariant>>();
-        browser.webView()->page()->runJavaScript(
-            script, [result](const QVariant &value) { *result = value; });
-        if (!QTest::qWaitFor([&] { return result->has_value(); }, LoadTimeout))
-            return QVariant();
-        return result->value();
-    }
-    // Waits until the browser has loaded all that it was asked to, and reads what it shows.
+    // Waits until the browser has shown all that it was asked to, and reads what it shows.
     QString settledText()
     {
-        if (!QTest::qWaitFor([this] { return !browser.isLoading(); }, LoadTimeout))
+        if (!settle())
             return QStringLiteral("<still loading>");
         return evaluate(QStringLiteral("document.body.innerText")).toString();
     }
@@ -84,7 +69,7 @@ void TestPageBrowser::pageWithoutCharset()
     QFETCH(QByteArray, page);
     QFETCH(QString, shown);
 
-    RealBrowserWindow w;
+    PageWindow w;
     consoleMessages.clear();
     w.tw.loadPage(page + "<script>missing();</script>\r\n");
     QCOMPARE(w.settledText(), shown);
@@ -97,7 +82,7 @@ void TestPageBrowser::pageWithoutCharset()
 // scroll position stays.
 void TestPageBrowser::reloadsFollowTheTyping()
 {
-    RealBrowserWindow w;
+    PageWindow w;
     QByteArray page;
     for (int i = 0; i < 300; ++i)
         page += "<p>line " + QByteArray::number(i) + "</p>\r\n";
@@ -112,7 +97,7 @@ void TestPageBrowser::reloadsFollowTheTyping()
         [&w] { w.tw.type(QStringLiteral("cdefghijklmnopqrstu")); }, Qt::SingleShotConnection);
     w.typeAtEnd(QStringLiteral("b"));
     QVERIFY(QTest::qWaitFor([&] { return !w.tw.form->livePreview.updater().isUpdating(); },
-                            LoadTimeout));
+                            RealBrowserWindow::Timeout));
     QVERIFY(w.settledText().endsWith(QLatin1String("line 299\n\nbcdefghijklmnopqrstu")));
     QCOMPARE(loads.size(), 1);
     QCOMPARE(w.tw.form->livePreview.updater().counts().patches, 1);

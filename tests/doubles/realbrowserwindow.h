@@ -1,0 +1,39 @@
+#pragma once
+
+#include "testwindow.h"
+
+#include "platform/webenginebrowser.h"
+
+#include <QTest>
+#include <QWebEnginePage>
+
+#include <memory>
+#include <optional>
+
+// The window on the real browser engine, with what tests ask of the page it shows.
+struct RealBrowserWindow
+{
+    static constexpr int Timeout = 30000;
+
+    WebEngineBrowser browser;
+    TestWindow tw{&browser};
+
+    // The value of a script run on the page shown, or "<no answer>".
+    QVariant evaluate(const QString &script)
+    {
+        auto result = std::make_shared<std::optional<QVariant>>();
+        browser.webView()->page()->runJavaScript(
+            script, [result](const QVariant &value) { *result = value; });
+        if (!QTest::qWaitFor([&] { return result->has_value(); }, Timeout))
+            return QStringLiteral("<no answer>");
+        return result->value();
+    }
+    // Waits until every load and in-place update asked for is done.
+    bool settle()
+    {
+        PreviewUpdater &updater = tw.form->livePreview.updater();
+        return QTest::qWaitFor([&] { return !browser.isLoading() && !updater.isUpdating(); },
+                               Timeout);
+    }
+    int scrollY() { return evaluate(QStringLiteral("window.scrollY")).toInt(); }
+};
