@@ -1,6 +1,7 @@
 #include "humanpace.h"
 
 #include "pagegenerator.h"
+#include "statistics.h"
 
 #include "fakecommondialog.h"
 #include "fakemessagebox.h"
@@ -79,21 +80,6 @@ bool runUntil(const std::function<bool()> &done, const QDeadlineTimer &deadline)
     if (!done())
         loop.exec();
     return done();
-}
-
-struct Stats
-{
-    double median = -1;
-    double p95 = -1;
-};
-
-Stats stats(QList<double> samples)
-{
-    if (samples.isEmpty())
-        return {};
-    std::sort(samples.begin(), samples.end());
-    const auto at = [&](double q) { return samples.at(int(q * (samples.size() - 1) + 0.5)); };
-    return {at(0.5), at(0.95)};
 }
 
 struct Run

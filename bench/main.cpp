@@ -7,6 +7,7 @@
 #include "pagefiles.h"
 #include "pagegenerator.h"
 #include "previewwrite.h"
+#include "statistics.h"
 
 #include "fakebrowser.h"
 #include "fakecommondialog.h"
@@ -49,21 +50,6 @@ struct Options
     int burstKeys = 50;
     int idleSeconds = 5;
 };
-
-struct Stats
-{
-    double median = 0;
-    double p95 = 0;
-};
-
-Stats stats(QList<double> samples)
-{
-    if (samples.isEmpty())
-        return {};
-    std::sort(samples.begin(), samples.end());
-    const auto at = [&](double q) { return samples.at(int(q * (samples.size() - 1) + 0.5)); };
-    return {at(0.5), at(0.95)};
-}
 
 double milliseconds(const QElapsedTimer &timer)
 {
