@@ -5,9 +5,9 @@
 #include "fakemessagebox.h"
 
 #include "app/form1.h"
-#include "platform/markupscanner.h"
+#include "core/markupscanner.h"
 #include "platform/qtkeysender.h"
-#include "platform/settingsstore.h"
+#include "system/settingsstore.h"
 
 #include <QCoreApplication>
 #include <QElapsedTimer>

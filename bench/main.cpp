@@ -15,8 +15,8 @@
 
 #include "app/form1.h"
 #include "platform/qtkeysender.h"
-#include "platform/settingsstore.h"
-#include "platform/webenginebrowser.h"
+#include "preview/engine/webenginebrowser.h"
+#include "system/settingsstore.h"
 
 #include <QApplication>
 #include <QCommandLineParser>

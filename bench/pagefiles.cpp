@@ -1,7 +1,8 @@
 #include "pagefiles.h"
 
-#include "documents/files.h"
-#include "platform/textencoding.h"
+#include "core/linebreaks.h"
+#include "core/textencoding.h"
+#include "system/files.h"
 
 #include <QElapsedTimer>
 #include <QFile>
@@ -72,7 +73,7 @@ void printPageFileFigures(const QList<QPair<QString, QString>> &pages, const QSt
             copy.close();
             QString loaded, reason;
             TextEncoding encoding;
-            LineBreaks lineBreaks = LineBreaks::CrLf;
+            LineBreakForm lineBreaks = LineBreakForm::CrLf;
             const double read =
                 medianMs(rounds, [&] { readPage(page, &loaded, &encoding, &lineBreaks, &reason); });
             const double save =

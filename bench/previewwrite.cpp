@@ -1,8 +1,8 @@
 #include "previewwrite.h"
 
-#include "documents/files.h"
-#include "platform/textencoding.h"
-#include "preview/previewfile.h"
+#include "core/textencoding.h"
+#include "system/files.h"
+#include "system/previewfile.h"
 
 #include <QElapsedTimer>
 #include <QFile>

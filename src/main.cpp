@@ -1,12 +1,12 @@
 #include "app/commandline.h"
 #include "app/form1.h"
-#include "documents/files.h"
 #include "platform/qtcommondialog.h"
 #include "platform/qtkeysender.h"
 #include "platform/qtmessagebox.h"
-#include "platform/settingsstore.h"
-#include "platform/terminationsignals.h"
-#include "platform/webenginebrowser.h"
+#include "preview/engine/webenginebrowser.h"
+#include "system/files.h"
+#include "system/settingsstore.h"
+#include "system/terminationsignals.h"
 
 #include <QApplication>
 

@@ -1,4 +1,4 @@
-#include "platform/webenginebrowser.h"
+#include "preview/engine/webenginebrowser.h"
 
 #include <QFile>
 #include <QSignalSpy>

@@ -1,7 +1,8 @@
 #include "doubles/testwindow.h"
 
-#include "documents/files.h"
+#include "core/linebreaks.h"
 #include "platform/qtcommondialog.h"
+#include "system/files.h"
 
 #include <QApplication>
 #include <QDir>
@@ -70,7 +71,7 @@ const bool writeOverLimit = [] {
     setrlimit(RLIMIT_FSIZE, &limit);
     letWritesFailOverSizeLimit();
     QString reason;
-    if (writePage(path, QString(8000, u'x'), TextEncoding(), LineBreaks::CrLf, &reason))
+    if (writePage(path, QString(8000, u'x'), TextEncoding(), LineBreakForm::CrLf, &reason))
         std::_Exit(3);
     std::fputs(reason.toLocal8Bit().constData(), stdout);
     std::fflush(stdout);

@@ -1,7 +1,7 @@
 #include "testwindow.h"
 
-#include "platform/editcontrol.h"
-#include "platform/markuphighlighter.h"
+#include "editor/editcontrol.h"
+#include "editor/markuphighlighter.h"
 
 #include <QClipboard>
 #include <QGuiApplication>

@@ -1,7 +1,7 @@
 #include "documents/recovery.h"
 #include "doubles/testwindow.h"
-#include "platform/terminationsignals.h"
-#include "platform/webenginebrowser.h"
+#include "preview/engine/webenginebrowser.h"
+#include "system/terminationsignals.h"
 
 #include <QApplication>
 #include <QDir>

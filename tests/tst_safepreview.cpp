@@ -1,5 +1,5 @@
 #include "doubles/testwindow.h"
-#include "platform/webenginebrowser.h"
+#include "preview/engine/webenginebrowser.h"
 
 #include <QApplication>
 #include <QDesktopServices>

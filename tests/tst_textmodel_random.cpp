@@ -1,4 +1,4 @@
-#include "platform/editcontrol.h"
+#include "editor/editcontrol.h"
 
 #include <QApplication>
 #include <QClipboard>

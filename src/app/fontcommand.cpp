@@ -1,9 +1,9 @@
-#include "fontcommand.h"
+#include "app/fontcommand.h"
 
+#include "core/runtimeerror.h"
+#include "editor/editcontrol.h"
 #include "platform/commondialog.h"
-#include "platform/editcontrol.h"
-#include "platform/runtimeerror.h"
-#include "platform/settingsstore.h"
+#include "system/settingsstore.h"
 
 namespace {
 // Screen and printer fonts, a Help button, and the two bits the dialog has always been given.

@@ -1,4 +1,4 @@
-#include "form1.h"
+#include "app/form1.h"
 
 #include "app/fontcommand.h"
 #include "app/layout.h"
@@ -37,8 +37,9 @@ Form1::Form1(const Services &services, QObject *parent)
     , keySender(services.keySender)
     , insertMenu(Text1, messageBox)
     , livePreview(page, Text1, WebBrowser1, window)
-    , documents(page, {window, Text1, WebBrowser1, CommonDialog1, messageBox}, livePreview,
-                insertMenu, [this] { endProgram(); })
+    , documents(
+          page, {window, Text1, WebBrowser1, CommonDialog1, messageBox}, livePreview,
+          [this] { insertMenu.wrap(InsertMenu::Page); }, [this] { endProgram(); })
     , m_browser(services.browser)
     , m_find(std::make_unique<FindPanel>(Frame1, Text2, Text3, Check1,
                                          std::array{&Command1, &Command2, &Command3, &Command4},

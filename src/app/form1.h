@@ -4,14 +4,14 @@
 #include "assist/completionstate.h"
 #include "assist/insertmenu.h"
 #include "assist/markupassist.h"
+#include "core/pagestate.h"
 #include "documents/documents.h"
-#include "documents/pagestate.h"
+#include "editor/editcontrol.h"
+#include "editor/markuphighlighter.h"
 #include "platform/browsercontrol.h"
 #include "platform/controls.h"
-#include "platform/editcontrol.h"
 #include "platform/listcontrol.h"
 #include "platform/mainwindow.h"
-#include "platform/markuphighlighter.h"
 #include "preview/livepreview.h"
 
 #include <QObject>

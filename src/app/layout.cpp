@@ -1,8 +1,8 @@
-#include "layout.h"
+#include "app/layout.h"
 
+#include "editor/editcontrol.h"
 #include "platform/browsercontrol.h"
 #include "platform/controls.h"
-#include "platform/editcontrol.h"
 #include "platform/mainwindow.h"
 
 #include <algorithm>

@@ -1,6 +1,6 @@
-#include "caretcontext.h"
+#include "assist/caretcontext.h"
 
-#include "completionstate.h"
+#include "assist/completionstate.h"
 
 #include <algorithm>
 

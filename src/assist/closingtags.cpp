@@ -1,8 +1,8 @@
-#include "closingtags.h"
+#include "assist/closingtags.h"
 
-#include "completionstate.h"
+#include "assist/completionstate.h"
 
-#include "platform/editcontrol.h"
+#include "editor/editcontrol.h"
 #include "platform/keycodes.h"
 
 #include <QLatin1String>

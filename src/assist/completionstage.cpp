@@ -1,10 +1,10 @@
-#include "completionstage.h"
+#include "assist/completionstage.h"
 
-#include "caretcontext.h"
-#include "completionstate.h"
-#include "placement.h"
+#include "assist/caretcontext.h"
+#include "assist/completionstate.h"
+#include "assist/placement.h"
 
-#include "platform/editcontrol.h"
+#include "editor/editcontrol.h"
 #include "platform/listcontrol.h"
 
 #include <algorithm>

@@ -1,6 +1,6 @@
-#include "insertmenu.h"
+#include "assist/insertmenu.h"
 
-#include "platform/editcontrol.h"
+#include "editor/editcontrol.h"
 #include "platform/messagebox.h"
 
 namespace {

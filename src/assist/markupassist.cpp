@@ -1,4 +1,4 @@
-#include "markupassist.h"
+#include "assist/markupassist.h"
 
 MarkupAssist::MarkupAssist(MainWindow &window, EditControl &Text1, ListControl &List1,
                            ListControl &List2, CompletionState &state, KeySender &keySender,

@@ -1,9 +1,9 @@
 #pragma once
 
-#include "closingtags.h"
-#include "completionstage.h"
-#include "placement.h"
-#include "popupkeys.h"
+#include "assist/closingtags.h"
+#include "assist/completionstage.h"
+#include "assist/placement.h"
+#include "assist/popupkeys.h"
 
 #include <functional>
 

@@ -1,8 +1,8 @@
-#include "placement.h"
+#include "assist/placement.h"
 
-#include "completionstate.h"
+#include "assist/completionstate.h"
 
-#include "platform/editcontrol.h"
+#include "editor/editcontrol.h"
 #include "platform/listcontrol.h"
 #include "platform/mainwindow.h"
 #include "platform/units.h"

@@ -1,8 +1,8 @@
-#include "popupkeys.h"
+#include "assist/popupkeys.h"
 
-#include "completionstate.h"
+#include "assist/completionstate.h"
 
-#include "platform/editcontrol.h"
+#include "editor/editcontrol.h"
 #include "platform/keycodes.h"
 #include "platform/keysender.h"
 #include "platform/listcontrol.h"

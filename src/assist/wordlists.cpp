@@ -1,4 +1,4 @@
-#include "wordlists.h"
+#include "assist/wordlists.h"
 
 #include "platform/listcontrol.h"
 

@@ -1,15 +1,15 @@
-#include "documents.h"
+#include "documents/documents.h"
 
-#include "assist/insertmenu.h"
-#include "files.h"
-#include "pagestate.h"
+#include "core/pagestate.h"
+#include "core/runtimeerror.h"
+#include "editor/editcontrol.h"
 #include "platform/browsercontrol.h"
 #include "platform/commondialog.h"
-#include "platform/editcontrol.h"
 #include "platform/mainwindow.h"
 #include "platform/messagebox.h"
-#include "platform/runtimeerror.h"
 #include "preview/livepreview.h"
+#include "system/files.h"
+#include "system/previewfile.h"
 
 #include <QFileInfo>
 
@@ -28,11 +28,11 @@ QString pagePath(const QString &chosen)
 } // namespace
 
 Documents::Documents(PageState &page, const Window &window, LivePreview &preview,
-                     InsertMenu &insertMenu, std::function<void()> endProgram)
+                     std::function<void()> writeSkeleton, std::function<void()> endProgram)
     : m_page(page)
     , m_window(window)
     , m_preview(preview)
-    , m_insertMenu(insertMenu)
+    , m_writeSkeleton(std::move(writeSkeleton))
     , m_recovery(window.messageBox)
     , m_endProgram(std::move(endProgram))
 {}
@@ -73,7 +73,7 @@ void Documents::open()
             return;
         }
         const QString chosen = dialog.FileName();
-        if (chosen.contains(LivePreview::Suffix)) {
+        if (chosen.contains(PreviewFile::Suffix)) {
             m_window.messageBox.MsgBox(PreviewRefused, 0);
             continue;
         }
@@ -91,7 +91,7 @@ void Documents::open()
 void Documents::openNamed(const QString &name)
 {
     m_page.isopening = 1;
-    if (name.contains(LivePreview::Suffix))
+    if (name.contains(PreviewFile::Suffix))
         m_window.messageBox.MsgBox(PreviewRefused, 0);
     else if (openChosen(name))
         return;
@@ -117,7 +117,7 @@ bool Documents::openChosen(const QString &chosen)
     m_page.editingfile = path;
     m_page.ownfile = existing ? source : QString();
     m_window.window.setCaption(path + QStringLiteral(" -- Velmora"));
-    m_page.tempfile = path + LivePreview::Suffix;
+    m_page.tempfile = path + PreviewFile::Suffix;
     // Before anything overwrites it, a preview left by a run that died offers its text back.
     const std::optional<QString> recovered =
         m_recovery.offer(path, m_page.tempfile, existing ? m_window.Text1.Text() : QString(),
@@ -146,13 +146,13 @@ void Documents::startNewPage()
     EditControl &text1 = m_window.Text1;
     text1.setText(QString());
     m_page.encoding = TextEncoding();
-    m_page.lineBreaks = LineBreaks::CrLf;
+    m_page.lineBreaks = LineBreakForm::CrLf;
     const QString spaces(10, u' ');
     m_window.messageBox.MsgBox(spaces + QStringLiteral("New    File !") + spaces, 48,
                                QStringLiteral("Attention"));
     for (int i = 0; i < 6; ++i)
         text1.setText(text1.Text() + QStringLiteral("\r\n"));
-    m_insertMenu.wrap(InsertMenu::Page);
+    m_writeSkeleton();
     text1.SetFocus();
 }
 
@@ -160,7 +160,7 @@ bool Documents::Floadfile(const QString &file, QString *reason)
 {
     QString text;
     TextEncoding encoding;
-    LineBreaks lineBreaks;
+    LineBreakForm lineBreaks;
     if (!readPage(file, &text, &encoding, &lineBreaks, reason))
         return false;
     m_window.Text1.setText(text);
@@ -218,7 +218,7 @@ bool Documents::saveAs()
     m_window.window.setCaption(path + QStringLiteral("--Velmora"));
     m_page.ischanged = 0;
     m_page.isopening = 0;
-    m_page.tempfile = path + LivePreview::Suffix;
+    m_page.tempfile = path + PreviewFile::Suffix;
     m_preview.writeText();
     m_preview.show();
     return true;
@@ -227,7 +227,7 @@ bool Documents::saveAs()
 // The page stays as it was: its preview is written again and shown.
 void Documents::showPreviewAgain()
 {
-    m_page.tempfile = m_page.editingfile + LivePreview::Suffix;
+    m_page.tempfile = m_page.editingfile + PreviewFile::Suffix;
     m_preview.writeText();
     m_preview.show();
     m_page.isopening = 0;

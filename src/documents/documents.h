@@ -1,6 +1,6 @@
 #pragma once
 
-#include "recovery.h"
+#include "documents/recovery.h"
 
 #include <QString>
 
@@ -9,7 +9,6 @@
 class BrowserControl;
 class CommonDialog;
 class EditControl;
-class InsertMenu;
 class LivePreview;
 class MainWindow;
 class MessageBox;
@@ -28,8 +27,9 @@ public:
         MessageBox &messageBox;
     };
 
-    Documents(PageState &page, const Window &window, LivePreview &preview, InsertMenu &insertMenu,
-              std::function<void()> endProgram);
+    // `writeSkeleton` puts a new page's skeleton into the editor.
+    Documents(PageState &page, const Window &window, LivePreview &preview,
+              std::function<void()> writeSkeleton, std::function<void()> endProgram);
 
     // Offers to save a changed page, asks for a page in the open dialog and opens it, or
     // starts a new page under a name that does not exist yet. Cancelling the first dialog
@@ -66,7 +66,7 @@ private:
     PageState &m_page;
     Window m_window;
     LivePreview &m_preview;
-    InsertMenu &m_insertMenu;
+    std::function<void()> m_writeSkeleton;
     Recovery m_recovery;
     std::function<void()> m_endProgram;
 };

@@ -1,7 +1,7 @@
-#include "recovery.h"
+#include "documents/recovery.h"
 
 #include "platform/messagebox.h"
-#include "preview/previewfile.h"
+#include "system/previewfile.h"
 
 #include <QFile>
 

@@ -1,7 +1,7 @@
-#include "findpanel.h"
+#include "find/findpanel.h"
 
+#include "editor/editcontrol.h"
 #include "platform/controls.h"
-#include "platform/editcontrol.h"
 #include "platform/messagebox.h"
 
 #include <algorithm>

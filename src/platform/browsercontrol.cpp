@@ -1,6 +1,6 @@
-#include "browsercontrol.h"
+#include "platform/browsercontrol.h"
 
-#include "browser.h"
+#include "platform/browser.h"
 
 #include <QVBoxLayout>
 #include <QWidget>

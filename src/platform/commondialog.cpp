@@ -1,6 +1,6 @@
-#include "commondialog.h"
+#include "platform/commondialog.h"
 
-#include "runtimeerror.h"
+#include "core/runtimeerror.h"
 
 #include <algorithm>
 

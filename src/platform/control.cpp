@@ -1,6 +1,6 @@
-#include "control.h"
+#include "platform/control.h"
 
-#include "units.h"
+#include "platform/units.h"
 
 #include <QWidget>
 

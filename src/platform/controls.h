@@ -1,6 +1,6 @@
 #pragma once
 
-#include "control.h"
+#include "platform/control.h"
 
 #include <QFont>
 #include <QString>

@@ -1,4 +1,4 @@
-#include "keycodes.h"
+#include "platform/keycodes.h"
 
 #include <QKeyEvent>
 

@@ -1,6 +1,6 @@
-#include "listcontrol.h"
+#include "platform/listcontrol.h"
 
-#include "keycodes.h"
+#include "platform/keycodes.h"
 
 #include <QKeyEvent>
 #include <QListWidget>

@@ -1,6 +1,6 @@
-#include "mainwindow.h"
+#include "platform/mainwindow.h"
 
-#include "units.h"
+#include "platform/units.h"
 
 #include <QApplication>
 #include <QCloseEvent>

@@ -1,4 +1,4 @@
-#include "qtcommondialog.h"
+#include "platform/qtcommondialog.h"
 
 #include <QApplication>
 #include <QFileDialog>

@@ -1,4 +1,4 @@
-#include "qtkeysender.h"
+#include "platform/qtkeysender.h"
 
 #include <QApplication>
 #include <QKeyEvent>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "keysender.h"
+#include "platform/keysender.h"
 
 #include <QObject>
 

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "messagebox.h"
+#include "platform/messagebox.h"
 
 class QtMessageBox : public MessageBox
 {

@@ -1,4 +1,4 @@
-#include "units.h"
+#include "platform/units.h"
 
 #include <QGuiApplication>
 #include <QScreen>

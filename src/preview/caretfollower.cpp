@@ -1,17 +1,18 @@
-#include "caretfollower.h"
+#include "preview/caretfollower.h"
 
-#include "javascript.h"
-#include "livepreview.h"
-#include "previewupdater.h"
+#include "preview/javascript.h"
+#include "preview/previewupdater.h"
 
+#include "editor/editcontrol.h"
 #include "platform/browsercontrol.h"
-#include "platform/editcontrol.h"
+#include "system/previewfile.h"
 
 CaretFollower::CaretFollower(const EditControl &Text1, BrowserControl &browser,
-                             const LivePreview &preview)
+                             const PreviewUpdater &updater, std::function<QString()> headText)
     : m_text1(Text1)
     , m_browser(browser)
-    , m_preview(preview)
+    , m_updater(updater)
+    , m_headText(std::move(headText))
 {
     m_look.setSingleShot(true);
     m_look.setInterval(0);
@@ -43,18 +44,17 @@ void CaretFollower::look()
 void CaretFollower::follow(bool withSource)
 {
     m_pending = false;
-    const PreviewUpdater &updater = m_preview.updater();
-    if (!m_browser.LocationURL().contains(LivePreview::Suffix) || updater.isUpdating() ||
+    if (!m_browser.LocationURL().contains(PreviewFile::Suffix) || m_updater.isUpdating() ||
         m_browser.isLoading())
         return;
     const QString &text = m_text1.Text();
     QString arguments;
-    if (!withSource && updater.scriptHolds(text)) {
+    if (!withSource && m_updater.scriptHolds(text)) {
         arguments = QStringLiteral("{caret:%1,length:%2}")
                         .arg(m_caret)
-                        .arg(updater.head().size() + text.size() + 2);
+                        .arg(m_updater.head().size() + text.size() + 2);
     } else {
-        const QString head = m_preview.headText();
+        const QString head = m_headText();
         arguments = QStringLiteral("{caret:%1,headLength:%2,source:%3}")
                         .arg(m_caret)
                         .arg(head.size())

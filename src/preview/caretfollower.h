@@ -3,13 +3,12 @@
 #include <QElapsedTimer>
 #include <QTimer>
 
-#include <memory>
-
 #include <functional>
+#include <memory>
 
 class BrowserControl;
 class EditControl;
-class LivePreview;
+class PreviewUpdater;
 
 // Keeps the place of the caret in view in the preview: after a key, a click or a command that
 // left the text as it was, where the text before the caret lies outside what the preview
@@ -18,7 +17,9 @@ class LivePreview;
 class CaretFollower
 {
 public:
-    CaretFollower(const EditControl &Text1, BrowserControl &browser, const LivePreview &preview);
+    // `headText` gives what the preview file holds ahead of the text, as the browser reads it.
+    CaretFollower(const EditControl &Text1, BrowserControl &browser, const PreviewUpdater &updater,
+                  std::function<QString()> headText);
     ~CaretFollower();
     CaretFollower(const CaretFollower &) = delete;
     CaretFollower &operator=(const CaretFollower &) = delete;
@@ -41,7 +42,8 @@ private:
 
     const EditControl &m_text1;
     BrowserControl &m_browser;
-    const LivePreview &m_preview;
+    const PreviewUpdater &m_updater;
+    std::function<QString()> m_headText;
     std::shared_ptr<int> m_alive = std::make_shared<int>();
     QTimer m_look;
     int m_changes = 0;

@@ -1,4 +1,4 @@
-#include "javascript.h"
+#include "preview/javascript.h"
 
 #include <QFile>
 #include <QHash>

@@ -1,15 +1,13 @@
-#include "livepreview.h"
+#include "preview/livepreview.h"
 
-#include "documents/files.h"
-#include "documents/pagestate.h"
+#include "core/pagestate.h"
+#include "editor/editcontrol.h"
 #include "platform/browsercontrol.h"
-#include "platform/editcontrol.h"
 #include "platform/mainwindow.h"
-#include "previewfile.h"
+#include "system/files.h"
+#include "system/previewfile.h"
 
 #include <QFile>
-
-const QString LivePreview::Suffix = QStringLiteral("_VLM_temp.html");
 
 LivePreview::LivePreview(PageState &page, const EditControl &Text1, BrowserControl &WebBrowser1,
                          MainWindow &window)
@@ -18,7 +16,7 @@ LivePreview::LivePreview(PageState &page, const EditControl &Text1, BrowserContr
     , m_browser(WebBrowser1)
     , m_window(window)
     , m_updater(Text1, WebBrowser1)
-    , m_caret(Text1, WebBrowser1, *this)
+    , m_caret(Text1, WebBrowser1, m_updater, [this] { return headText(); })
 {}
 
 void LivePreview::update()
@@ -26,7 +24,7 @@ void LivePreview::update()
     m_page.ischanged = 1;
     write(true);
     m_caret.textChanged();
-    if (m_browser.LocationURL().contains(Suffix)) {
+    if (m_browser.LocationURL().contains(PreviewFile::Suffix)) {
         m_updater.changed(headText(), m_page.encoding);
     } else if (PreviewFile::canHoldPreview(m_page.tempfile)) {
         m_updater.loading(headText(), m_page.encoding);

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "caretfollower.h"
-#include "previewupdater.h"
+#include "preview/caretfollower.h"
+#include "preview/previewupdater.h"
 
 #include <QByteArray>
 #include <QString>
@@ -15,9 +15,6 @@ struct PageState;
 class LivePreview
 {
 public:
-    // What follows the page's name in the preview file's name.
-    static const QString Suffix;
-
     LivePreview(PageState &page, const EditControl &Text1, BrowserControl &WebBrowser1,
                 MainWindow &window);
 

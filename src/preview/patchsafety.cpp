@@ -1,8 +1,8 @@
-#include "patchsafety.h"
+#include "preview/patchsafety.h"
 
-#include "textchange.h"
+#include "core/textchange.h"
 
-#include "platform/textencoding.h"
+#include "core/textencoding.h"
 
 #include <QRegularExpression>
 

@@ -1,11 +1,11 @@
-#include "previewupdater.h"
+#include "preview/previewupdater.h"
 
-#include "javascript.h"
-#include "patchsafety.h"
-#include "textchange.h"
+#include "core/textchange.h"
+#include "preview/javascript.h"
+#include "preview/patchsafety.h"
 
+#include "editor/editcontrol.h"
 #include "platform/browsercontrol.h"
-#include "platform/editcontrol.h"
 
 #include <chrono>
 

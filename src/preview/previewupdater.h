@@ -1,6 +1,6 @@
 #pragma once
 
-#include "platform/textencoding.h"
+#include "core/textencoding.h"
 
 #include <QString>
 #include <QTimer>

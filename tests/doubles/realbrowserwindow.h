@@ -2,7 +2,7 @@
 
 #include "testwindow.h"
 
-#include "platform/webenginebrowser.h"
+#include "preview/engine/webenginebrowser.h"
 
 #include <QTest>
 #include <QWebEnginePage>

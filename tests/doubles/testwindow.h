@@ -6,7 +6,7 @@
 
 #include "app/form1.h"
 #include "platform/qtkeysender.h"
-#include "platform/settingsstore.h"
+#include "system/settingsstore.h"
 
 #include <QTemporaryDir>
 

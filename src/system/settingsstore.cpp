@@ -1,4 +1,4 @@
-#include "settingsstore.h"
+#include "system/settingsstore.h"
 
 #include <QLocale>
 #include <QSettings>

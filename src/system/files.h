@@ -4,14 +4,7 @@ class QByteArray;
 class QFileDevice;
 class QString;
 class TextEncoding;
-
-// How a page's line breaks go to disk: as the editor holds them, or, for a page whose line
-// breaks were mostly LF when it was read, each CR LF written as LF.
-enum class LineBreaks
-{
-    CrLf,
-    Lf
-};
+enum class LineBreakForm;
 
 // True when the file can be opened for reading and closed again.
 bool Fexists(const QString &path);
@@ -20,14 +13,14 @@ bool Fexists(const QString &path);
 // or a lone LF (which stays, unless most line breaks of the page are LF: then each LF becomes
 // CR LF, and the CR of a stray CR LF stays before it), and a last line without a line break
 // gains a CR LF. False, with the reason, when the file cannot be read.
-bool readPage(const QString &path, QString *text, TextEncoding *encoding, LineBreaks *lineBreaks,
+bool readPage(const QString &path, QString *text, TextEncoding *encoding, LineBreakForm *lineBreaks,
               QString *reason);
 
 // Writes a page whole, followed by a line break unless it already ends with one. The old file
 // stays as it was unless the new one is complete; a symbolic link is followed and kept, and
 // the file keeps its permissions, and its owner and group where the system allows.
 bool writePage(const QString &path, const QString &text, const TextEncoding &encoding,
-               LineBreaks lineBreaks, QString *reason);
+               LineBreakForm lineBreaks, QString *reason);
 
 // The number of names of the file beyond this one (hard links), a symbolic link followed.
 int otherLinks(const QString &path);

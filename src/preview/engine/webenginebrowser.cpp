@@ -1,4 +1,4 @@
-#include "webenginebrowser.h"
+#include "preview/engine/webenginebrowser.h"
 
 #include <QWebEngineProfile>
 #include <QWebEngineScript>

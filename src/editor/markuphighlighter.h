@@ -1,6 +1,6 @@
 #pragma once
 
-#include "markupscanner.h"
+#include "core/markupscanner.h"
 
 #include <QColor>
 #include <QObject>

@@ -1,4 +1,4 @@
-#include "previewpage.h"
+#include "preview/engine/previewpage.h"
 
 #include <QChildEvent>
 #include <QDesktopServices>

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "control.h"
-#include "edithistory.h"
+#include "editor/edithistory.h"
+#include "platform/control.h"
 
 #include <QPointer>
 #include <QString>

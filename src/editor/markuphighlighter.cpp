@@ -1,4 +1,4 @@
-#include "markuphighlighter.h"
+#include "editor/markuphighlighter.h"
 
 #include <QElapsedTimer>
 #include <QEvent>

@@ -1,7 +1,7 @@
-#include "previewfile.h"
+#include "system/previewfile.h"
 
-#include "documents/files.h"
-#include "platform/textencoding.h"
+#include "core/textencoding.h"
+#include "system/files.h"
 
 #include <QFile>
 #include <QFileInfo>
@@ -98,6 +98,8 @@ bool replaceWhole(const QString &path, const QByteArray &head, const QByteArray 
 } // namespace
 
 namespace PreviewFile {
+
+const QString Suffix = QStringLiteral("_VLM_temp.html");
 
 void compose(const QString &text, const TextEncoding &pageEncoding, bool suppressErrors,
              QByteArray &head, QByteArray &body)

@@ -10,6 +10,9 @@ class TextEncoding;
 // The bytes of the preview file, and reading back the text an edit wrote into them.
 namespace PreviewFile {
 
+// What follows the page's name in the preview file's name.
+extern const QString Suffix;
+
 // The bytes ahead of the text (byte-order mark, the error-suppression line when
 // `suppressErrors`, an encoding declaration where the text needs one) and the text itself
 // followed by CR LF, in the page's encoding (UTF-8 with its mark for a UTF-32 page, which

@@ -1,6 +1,7 @@
-#include "files.h"
+#include "system/files.h"
 
-#include "platform/textencoding.h"
+#include "core/linebreaks.h"
+#include "core/textencoding.h"
 
 #include <QFile>
 #include <QFileInfo>
@@ -21,80 +22,6 @@ const QString AFolder = QStringLiteral("It is a folder, not a page.");
 QString systemError(int number)
 {
     return QString::fromLocal8Bit(std::strerror(number));
-}
-
-// A lone CR ends a line as a CR LF does, and the last line ends with a line break.
-QString asLoaded(QString text)
-{
-    qsizetype loneCrs = 0;
-    for (qsizetype i = text.indexOf(u'\r'); i >= 0; i = text.indexOf(u'\r', i + 1)) {
-        if (i + 1 == text.size() || text.at(i + 1) != u'\n')
-            ++loneCrs;
-    }
-    if (loneCrs > 0) {
-        QString lines;
-        lines.reserve(text.size() + loneCrs + 2);
-        qsizetype from = 0;
-        for (qsizetype i = text.indexOf(u'\r'); i >= 0; i = text.indexOf(u'\r', i + 1)) {
-            if (i + 1 < text.size() && text.at(i + 1) == u'\n')
-                continue;
-            lines.append(QStringView(text).sliced(from, i + 1 - from));
-            lines.append(u'\n');
-            from = i + 1;
-        }
-        lines.append(QStringView(text).sliced(from));
-        text = std::move(lines);
-    }
-    if (!text.isEmpty() && !text.endsWith(u'\n'))
-        text.append(QLatin1String("\r\n"));
-    return text;
-}
-
-// A page whose line breaks are mostly LF, as the editor holds it: each LF a CR LF, so that it
-// is saved back as LF. The CR of a stray CR LF stays and is saved back with it; any other CR
-// ends a line, as in every page; the last line ends with a line break.
-QString lfPageAsLoaded(const QString &text)
-{
-    QString lines(2 * text.size() + 2, Qt::Uninitialized);
-    QChar *out = lines.data();
-    for (qsizetype i = 0; i < text.size(); ++i) {
-        const QChar c = text.at(i);
-        const bool lineEnd =
-            c == u'\n' || (c == u'\r' && (i + 1 == text.size() || text.at(i + 1) != u'\n'));
-        if (lineEnd) {
-            *out++ = u'\r';
-            *out++ = u'\n';
-        } else {
-            *out++ = c;
-        }
-    }
-    if (!text.isEmpty() && !lines.first(out - lines.constData()).endsWith(u'\n')) {
-        *out++ = u'\r';
-        *out++ = u'\n';
-    }
-    lines.truncate(out - lines.constData());
-    return lines;
-}
-
-// More lone LFs than CR LFs: the page's own line break is LF.
-bool mostlyLf(const QString &text)
-{
-    const qsizetype lineFeeds = text.count(u'\n');
-    const qsizetype crLfs = text.count(QLatin1String("\r\n"));
-    return lineFeeds - crLfs > crLfs;
-}
-
-// Each CR LF as LF.
-QString withLf(const QString &text)
-{
-    QString lines(text.size(), Qt::Uninitialized);
-    QChar *out = lines.data();
-    for (qsizetype i = 0; i < text.size(); ++i) {
-        if (text.at(i) != u'\r' || i + 1 == text.size() || text.at(i + 1) != u'\n')
-            *out++ = text.at(i);
-    }
-    lines.truncate(out - lines.constData());
-    return lines;
 }
 
 // The file a path names: a symbolic link is followed, so that the link itself stays.
@@ -197,7 +124,7 @@ bool Fexists(const QString &path)
     return file.open(QIODevice::ReadOnly);
 }
 
-bool readPage(const QString &path, QString *text, TextEncoding *encoding, LineBreaks *lineBreaks,
+bool readPage(const QString &path, QString *text, TextEncoding *encoding, LineBreakForm *lineBreaks,
               QString *reason)
 {
     const QFileInfo info(path);
@@ -220,18 +147,18 @@ bool readPage(const QString &path, QString *text, TextEncoding *encoding, LineBr
         return false;
     }
     QString decoded = TextEncoding::decode(bytes, encoding);
-    *lineBreaks = mostlyLf(decoded) ? LineBreaks::Lf : LineBreaks::CrLf;
-    *text = *lineBreaks == LineBreaks::Lf ? lfPageAsLoaded(decoded) : asLoaded(std::move(decoded));
+    *lineBreaks = LineBreaks::formOf(decoded);
+    *text = LineBreaks::asEdited(std::move(decoded), *lineBreaks);
     return true;
 }
 
 bool writePage(const QString &path, const QString &text, const TextEncoding &encoding,
-               LineBreaks lineBreaks, QString *reason)
+               LineBreakForm lineBreaks, QString *reason)
 {
     QByteArray bytes;
     encoding.appendByteOrderMark(bytes);
-    if (lineBreaks == LineBreaks::Lf) {
-        const QString lines = withLf(text);
+    if (lineBreaks == LineBreakForm::Lf) {
+        const QString lines = LineBreaks::crLfsAsLf(text);
         encoding.appendEncoded(bytes, lines);
         if (!lines.endsWith(u'\n'))
             encoding.appendEncoded(bytes, u"\n");

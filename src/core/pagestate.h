@@ -1,7 +1,7 @@
 #pragma once
 
-#include "files.h"
-#include "platform/textencoding.h"
+#include "core/linebreaks.h"
+#include "core/textencoding.h"
 
 #include <QString>
 #include <QtGlobal>
@@ -16,7 +16,7 @@ struct PageState
     qint16 filenum = 0;    // counts New commands
     TextEncoding encoding; // the page is saved and previewed as it was read
     // A page read with LF line breaks alone is saved with them.
-    LineBreaks lineBreaks = LineBreaks::CrLf;
+    LineBreakForm lineBreaks = LineBreakForm::CrLf;
     // The file on disk that holds this page: the one loaded, then the one last saved; empty
     // for a new page. Another file at the page's path is replaced only once the user agrees.
     QString ownfile;

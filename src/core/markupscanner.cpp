@@ -1,4 +1,4 @@
-#include "markupscanner.h"
+#include "core/markupscanner.h"
 
 namespace MarkupScanner {
 namespace {

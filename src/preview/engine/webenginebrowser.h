@@ -1,7 +1,7 @@
 #pragma once
 
-#include "browser.h"
-#include "previewpage.h"
+#include "platform/browser.h"
+#include "preview/engine/previewpage.h"
 
 #include <QPointer>
 #include <QTimer>

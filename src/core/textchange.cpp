@@ -1,4 +1,4 @@
-#include "textchange.h"
+#include "core/textchange.h"
 
 #include <algorithm>
 #include <cstring>

@@ -1,6 +1,6 @@
-#include "editorwidget.h"
+#include "editor/editorwidget.h"
 
-#include "editcontrol.h"
+#include "editor/editcontrol.h"
 
 #include <QClipboard>
 #include <QContextMenuEvent>

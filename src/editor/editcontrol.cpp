@@ -1,8 +1,8 @@
-#include "editcontrol.h"
+#include "editor/editcontrol.h"
 
-#include "editorwidget.h"
-#include "keycodes.h"
-#include "linebreaks.h"
+#include "core/linebreaks.h"
+#include "editor/editorwidget.h"
+#include "platform/keycodes.h"
 
 #include <QClipboard>
 #include <QGuiApplication>

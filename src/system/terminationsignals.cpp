@@ -1,4 +1,4 @@
-#include "terminationsignals.h"
+#include "system/terminationsignals.h"
 
 #include <QSocketNotifier>
 

@@ -1,4 +1,4 @@
-#include "edithistory.h"
+#include "editor/edithistory.h"
 
 void EditHistory::begin(Selection current)
 {
