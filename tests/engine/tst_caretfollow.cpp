@@ -91,8 +91,6 @@ void TestCaretFollow::previewFollowsTheCaret_data()
                                                   << "scrolled";
     QTest::addRow("find") << longPage(QString()) << Move::Find << "p150"
                           << "scrolled";
-    QTest::addRow("find, page with a script") << longPage(script) << Move::Find << "p150"
-                                              << "scrolled";
     QTest::addRow("shown already") << longPage(QString()) << Move::Down << "p1"
                                    << "shown";
     QTest::addRow("caret in the head")
@@ -132,7 +130,7 @@ void TestCaretFollow::previewFollowsTheCaret()
     w.tw.form->Text1.SetFocus();
     QTest::keyClicks(w.tw.form->Text1.editor(), QStringLiteral("x"));
     QVERIFY(w.settle());
-    QTest::qWait(100);
+    // Scripts answer in order: a follow started by the key would have answered before this.
     QCOMPARE(w.scrollY(), scrolled);
     QVERIFY(w.followed.isEmpty());
 }

@@ -79,7 +79,7 @@ void TestPageBrowser::pageWithoutCharset()
 }
 
 // Keys typed while a reload runs are all shown by one update after it, made in place, and the
-// scroll position stays.
+// scroll position stays; Home leaves the page.
 void TestPageBrowser::reloadsFollowTheTyping()
 {
     PageWindow w;
@@ -102,6 +102,8 @@ void TestPageBrowser::reloadsFollowTheTyping()
     QCOMPARE(loads.size(), 1);
     QCOMPARE(w.tw.form->livePreview.updater().counts().patches, 1);
     QTRY_COMPARE(w.evaluate(QStringLiteral("window.scrollY")).toInt(), 2000);
+    w.browser.GoHome();
+    QCOMPARE(w.browser.LocationURL(), QStringLiteral("about:blank"));
 }
 
 QTEST_MAIN(TestPageBrowser)

@@ -62,13 +62,6 @@ void TestCommandLine::startUp_data()
         << QStringList{QStringLiteral("sub/../page.html")}
         << QStringList{QStringLiteral("sub/"), QStringLiteral("page.html=a\rb")} << none << none
         << 0 << QStringLiteral("page.html") << QStringLiteral("a\r\nb\r\n");
-    QTest::addRow("new name") << QStringList{QStringLiteral("new.htm")} << none << none
-                              << QStringList{NewPageTold} << 0 << QStringLiteral("new.htm")
-                              << NewPage;
-    QTest::addRow("existing name without .htm")
-        << QStringList{QStringLiteral("notes.txt")}
-        << QStringList{QStringLiteral("notes.txt=note\r\n")} << none << none << 0
-        << QStringLiteral("notes.txt.html") << QStringLiteral("note\r\n");
     QTest::addRow("new name without .htm")
         << QStringList{QStringLiteral("fresh")} << none << none << QStringList{NewPageTold} << 0
         << QStringLiteral("fresh.html") << NewPage;
@@ -77,11 +70,6 @@ void TestCommandLine::startUp_data()
         << (QStringList{QStringLiteral("site.htm/")} + chosen)
         << QStringList{QStringLiteral("chosen.html")}
         << QStringList{QStringLiteral("Cannot open {}/site.htm:\r\n")} << 1
-        << QStringLiteral("chosen.html") << QStringLiteral("chosen\r\n");
-    QTest::addRow("preview file's name: refused, then the dialog asks")
-        << QStringList{QStringLiteral("chosen.html_VLM_temp.html")} << chosen
-        << QStringList{QStringLiteral("chosen.html")}
-        << QStringList{QStringLiteral("This is the temp file for VLM,Select another!")} << 1
         << QStringLiteral("chosen.html") << QStringLiteral("chosen\r\n");
     QTest::addRow("preview file's name, dialog cancelled: the program ends")
         << QStringList{QStringLiteral("x.html_VLM_temp.html")} << none << none
@@ -162,9 +150,6 @@ void TestCommandLine::endsBeforeTheWindow_data()
                              << QStringLiteral("Velmora " VELMORA_VERSION "\n") << QString();
     QTest::addRow("help") << QStringList{QStringLiteral("--help")} << 0
                           << QStringLiteral("[options] [page]") << QString();
-    QTest::addRow("help before a page")
-        << QStringList{QStringLiteral("-h"), QStringLiteral("a.html")} << 0
-        << QStringLiteral("Arguments:\n  page ") << QString();
     QTest::addRow("unknown option")
         << QStringList{QStringLiteral("--bogus"), QStringLiteral("a.html")} << 2 << QString()
         << QStringLiteral("velmora: Unknown option 'bogus'.\n") + tryHelp;

@@ -1,6 +1,7 @@
 #include "assisttesting.h"
 
 #include <QRandomGenerator>
+#include <QTextDocument>
 
 using namespace AssistTesting;
 
@@ -120,7 +121,7 @@ void compareWithLiteral(const Form1 &form, const CompletionState &before, const 
 
 // A seeded random run of the keys the markup help reacts to, with the mouse moving the caret
 // now and then: after every change of the text the program's reading of the caret's context
-// decides exactly as the literal one does.
+// decides exactly as the literal one does, and after every key the editor is consistent.
 class TestContextDifferential : public QObject
 {
     Q_OBJECT
@@ -180,6 +181,19 @@ void TestContextDifferential::sameDecisions()
                       ? QStringLiteral("{Click=%1}").arg(random.bounded(int(text.size()) + 1))
                       : keyNames.at(random.bounded(int(keyNames.size())));
         typeKeys(form, lastKey);
+        // The editor shows the text it holds (a line a CR LF, a symbol a lone break), the caret
+        // inside it, at most one list, and the focus where the keys go next.
+        const QString shown = form.Text1.editor()
+                                  ->document()
+                                  ->toRawText()
+                                  .replace(QChar::ParagraphSeparator, QLatin1String("\r\n"))
+                                  .replace(QChar(0x240D), u'\r')
+                                  .replace(QChar(0x240A), u'\n');
+        QCOMPARE(shown, form.Text1.Text());
+        QVERIFY(form.Text1.SelStart() >= 0 && form.Text1.SelStart() <= shown.size());
+        QVERIFY(!form.List1.Visible() || !form.List2.Visible());
+        QVERIFY(seenLists(form).endsWith(u'*') ||
+                QApplication::focusWidget() == form.Text1.editor());
         if (form.Text1.Text().size() > longest)
             form.Text1.setText(QString());
     }

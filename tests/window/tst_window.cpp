@@ -2,16 +2,7 @@
 
 #include "platform/units.h"
 
-#include <QCheckBox>
-#include <QDir>
-#include <QFontDatabase>
 #include <QFontInfo>
-#include <QLabel>
-#include <QPushButton>
-#include <QScopeGuard>
-#include <QStyle>
-#include <QStyleOption>
-#include <QTemporaryDir>
 
 #include <QAction>
 #include <QFile>
@@ -29,10 +20,6 @@ class TestWindowStartup : public QObject
 
 private slots:
     void designedWindow();
-    void designedFacesRegistered_data();
-    void designedFacesRegistered();
-    void captionsFitTheirDesignedWidths_data();
-    void captionsFitTheirDesignedWidths();
     void startUp();
     void menuBar();
     void shortcutsReachTheirCommandsFromTheEditor_data();
@@ -88,102 +75,6 @@ void TestWindowStartup::designedWindow()
     QCOMPARE(f.List2.list()->palette().color(QPalette::Base), QColor(192, 255, 192));
 }
 
-void TestWindowStartup::designedFacesRegistered_data()
-{
-    QTest::addColumn<QStringList>("files"); // "name=face file of fonts-wine" or "name=bytes"
-    QTest::addColumn<QString>("family");    // the family asked for, or all
-    QTest::addColumn<QStringList>("families");
-
-    const QString tahoma = QStringLiteral("tahoma.ttf=tahoma.ttf");
-    const QString fixedsys = QStringLiteral("fixedsys.ttf=fixedsys.ttf");
-    QTest::addRow("no faces: the fallbacks stay") << QStringList() << QString() << QStringList();
-    QTest::addRow("both faces") << QStringList{tahoma, fixedsys} << QString()
-                                << QStringList{QStringLiteral("Tahoma"),
-                                               QStringLiteral("Fixedsys")};
-    QTest::addRow("only the family asked for")
-        << QStringList{tahoma, fixedsys} << QStringLiteral("Fixedsys")
-        << QStringList{QStringLiteral("Fixedsys")};
-    QTest::addRow("Tahoma alone") << QStringList{tahoma} << QString()
-                                  << QStringList{QStringLiteral("Tahoma")};
-    QTest::addRow("a damaged file is skipped")
-        << QStringList{QStringLiteral("tahoma.ttf=not a font"), fixedsys} << QString()
-        << QStringList{QStringLiteral("Fixedsys")};
-}
-
-void TestWindowStartup::designedFacesRegistered()
-{
-    QFETCH(QStringList, files);
-    QFETCH(QString, family);
-    QFETCH(QStringList, families);
-
-    const QDir installed(Fonts::designedFacesFolder());
-    QVERIFY2(installed.exists(QStringLiteral("tahoma.ttf")), "fonts-wine is not installed");
-    QTemporaryDir folder;
-    // The copies go with the folder: the window's faces come from fonts-wine again.
-    const auto forget = qScopeGuard([] { QFontDatabase::removeAllApplicationFonts(); });
-    for (const QString &file : std::as_const(files)) {
-        const QString name = file.section(u'=', 0, 0);
-        const QString content = file.section(u'=', 1);
-        if (name.endsWith(u'/'))
-            QVERIFY(QDir(folder.path()).mkpath(name));
-        else if (installed.exists(content))
-            QVERIFY(QFile::copy(installed.filePath(content), folder.filePath(name)));
-        else
-            TestWindow::writeFile(folder.filePath(name), content.toUtf8());
-    }
-    QCOMPARE(Fonts::addDesignedFaces(folder.path(), family), families);
-}
-
-void TestWindowStartup::captionsFitTheirDesignedWidths_data()
-{
-    QTest::addColumn<QString>("control");
-    QTest::addColumn<QString>("beside"); // the text box a label stands in front of
-    QTest::addRow("Label1") << QStringLiteral("Label1") << QStringLiteral("Text2");
-    QTest::addRow("Label2") << QStringLiteral("Label2") << QStringLiteral("Text3");
-    for (const char *name : {"Check1", "Command1", "Command2", "Command3", "Command4"})
-        QTest::addRow("%s", name) << QString::fromLatin1(name) << QString();
-}
-
-// The captions fit their designed boxes in the window's font, and a label's caption ends
-// before the text box beside it: no colon hidden under a text box.
-void TestWindowStartup::captionsFitTheirDesignedWidths()
-{
-    QFETCH(QString, control);
-    QFETCH(QString, beside);
-
-    TestWindow test;
-    Form1 &f = *test.form;
-    const std::map<QString, Control *> controls{
-        {QStringLiteral("Label1"), &f.Label1},     {QStringLiteral("Label2"), &f.Label2},
-        {QStringLiteral("Text2"), &f.Text2},       {QStringLiteral("Text3"), &f.Text3},
-        {QStringLiteral("Check1"), &f.Check1},     {QStringLiteral("Command1"), &f.Command1},
-        {QStringLiteral("Command2"), &f.Command2}, {QStringLiteral("Command3"), &f.Command3},
-        {QStringLiteral("Command4"), &f.Command4}};
-    QWidget *widget = controls.at(control)->widget();
-    QCOMPARE(QFontInfo(widget->font()).family(), QStringLiteral("Tahoma"));
-
-    QString caption;
-    int room = widget->width();
-    QStyle *style = widget->style();
-    if (const auto *label = qobject_cast<QLabel *>(widget)) {
-        caption = label->text();
-        room = std::min(room, controls.at(beside)->widget()->x() - widget->x());
-    } else if (const auto *check = qobject_cast<QCheckBox *>(widget)) {
-        caption = check->text();
-        room -= style->pixelMetric(QStyle::PM_IndicatorWidth, nullptr, widget) +
-                style->pixelMetric(QStyle::PM_CheckBoxLabelSpacing, nullptr, widget);
-    } else {
-        const auto *button = qobject_cast<QPushButton *>(widget);
-        caption = button->text();
-        room -= 2 * style->pixelMetric(QStyle::PM_ButtonMargin, nullptr, widget);
-    }
-    const int width = QFontMetrics(widget->font()).horizontalAdvance(caption);
-    QVERIFY2(
-        width <= room,
-        qPrintable(
-            QStringLiteral("\"%1\" needs %2 pixels, has %3").arg(caption).arg(width).arg(room)));
-}
-
 void TestWindowStartup::startUp()
 {
     TestWindow test;
@@ -234,11 +125,7 @@ void TestWindowStartup::shortcutsReachTheirCommandsFromTheEditor_data()
     QTest::addColumn<QString>("caption");
     QTest::addColumn<QKeySequence>("keys");
     QTest::addRow("nbsp, not undo") << QStringLiteral("nbsp") << QKeySequence(Qt::CTRL | Qt::Key_Z);
-    QTest::addRow("br") << QStringLiteral("<br>") << QKeySequence(Qt::CTRL | Qt::Key_B);
-    QTest::addRow("img") << QStringLiteral("<img...") << QKeySequence(Qt::CTRL | Qt::Key_I);
     QTest::addRow("html") << QStringLiteral("<html...") << QKeySequence(Qt::CTRL | Qt::Key_H);
-    QTest::addRow("p") << QStringLiteral("<p...") << QKeySequence(Qt::CTRL | Qt::Key_P);
-    QTest::addRow("table") << QStringLiteral("<table...") << QKeySequence(Qt::CTRL | Qt::Key_T);
     QTest::addRow("font") << QStringLiteral("<font...") << QKeySequence(Qt::CTRL | Qt::Key_F);
     QTest::addRow("find") << QStringLiteral("Find or Replace") << QKeySequence(Qt::Key_F3);
 }
@@ -291,11 +178,8 @@ void TestWindowStartup::quitting_data()
     const int yes = MessageBox::Yes, no = MessageBox::No, cancel = MessageBox::Cancel;
     QTest::addRow("exit unchanged") << false << 0 << 0 << true << false;
     QTest::addRow("exit changed, yes") << false << 1 << yes << true << false;
-    QTest::addRow("exit changed, no") << false << 1 << no << true << false;
     QTest::addRow("exit changed, cancel") << false << 1 << cancel << false << true;
     QTest::addRow("exit, flag other than 1") << false << -1 << 0 << true << false;
-    QTest::addRow("close unchanged") << true << 0 << 0 << true << false;
-    QTest::addRow("close changed, yes") << true << 1 << yes << true << false;
     QTest::addRow("close changed, no") << true << 1 << no << true << false;
     QTest::addRow("close changed, cancel") << true << 1 << cancel << false << false;
 }

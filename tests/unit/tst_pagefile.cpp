@@ -1,0 +1,123 @@
+#include "core/linebreaks.h"
+#include "core/textencoding.h"
+#include "system/files.h"
+
+#include <QFile>
+#include <QStringEncoder>
+#include <QTemporaryDir>
+#include <QTest>
+
+// A page's bytes as the editor reads them, and as Save writes them back.
+class TestPageFile : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void roundTrip_data();
+    void roundTrip();
+};
+
+void TestPageFile::roundTrip_data()
+{
+    QTest::addColumn<QByteArray>("file");
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<QString>("typed"); // at the start; "\r" is Enter
+    QTest::addColumn<QByteArray>("saved");
+    const auto row = [](const char *name, const QByteArray &file, const QString &text,
+                        const QByteArray &saved = QByteArray(), const QString &typed = QString()) {
+        QTest::addRow("%s", name) << file << text << typed << (saved.isNull() ? file : saved);
+    };
+    row("crlf", "a\r\nb\r\n", QStringLiteral("a\r\nb\r\n"));
+    row("lf only", "a\nb\n", QStringLiteral("a\r\nb\r\n"));
+    row("lf only, a line typed", "a\nb\n", QStringLiteral("a\r\nb\r\n"), "x\na\nb\n",
+        QStringLiteral("x\r"));
+    row("lf without final break", "a\n\nb", QStringLiteral("a\r\n\r\nb\r\n"), "a\n\nb\n");
+    row("as many lf as crlf", "a\r\nb\n", QStringLiteral("a\r\nb\n"));
+    row("mixed", "a\r\nb\nc\r\n\n", QStringLiteral("a\r\nb\nc\r\n\n"));
+    row("mostly lf", "a\nb\r\nc\n", QStringLiteral("a\r\nb\r\r\nc\r\n"));
+    row("mostly lf, a line typed", "a\nb\r\nc\n", QStringLiteral("a\r\nb\r\r\nc\r\n"),
+        "x\na\nb\r\nc\n", QStringLiteral("x\r"));
+    row("lf and lone cr", "a\rb\nc\n", QStringLiteral("a\r\nb\r\nc\r\n"), "a\nb\nc\n");
+    row("no final break", "a\r\nb", QStringLiteral("a\r\nb\r\n"), "a\r\nb\r\n");
+    row("lone cr", "a\rb\r", QStringLiteral("a\r\nb\r\n"), "a\r\nb\r\n");
+    row("empty", "", QString(), "\r\n");
+    row("utf-8", "<p>Gr\xC3\xBC\xC3\x9F\x65 \xE2\x82\xAC \xF0\x9F\x98\x80\r\n",
+        QStringLiteral("<p>Grüße € \U0001F600\r\n"));
+    row("utf-8 with bom", "\xEF\xBB\xBF\xC3\xA9\r\n", QStringLiteral("é\r\n"));
+    row("windows-1252", "\x93q\x94 \x80 \x81\x8D\x8F\x90\x9D \xE9\xFF\r\n",
+        QStringLiteral("“q” € \u0081\u008D\u008F\u0090\u009D éÿ\r\n"));
+    row("windows-1252 cannot hold it", "caf\xE9\r\n", QStringLiteral("café\r\n"),
+        "\x80&#937;&#128512;caf\xE9\r\n", QStringLiteral("€Ω\U0001F600"));
+    const QByteArray utf16le = "\xFF\xFE", utf16be = "\xFE\xFF";
+    const QByteArray utf32le("\xFF\xFE\0\0", 4), utf32be("\0\0\xFE\xFF", 4);
+    const auto inUtf = [&](QStringEncoder::Encoding encoding, const QByteArray &mark,
+                           const QString &text) {
+        return mark + QByteArray(QStringEncoder(encoding).encode(text));
+    };
+    const QString typed = QStringLiteral("\rx€Ω\U0001F600");
+    row("utf-16 le", inUtf(QStringEncoder::Utf16LE, utf16le, QStringLiteral("é\r\n")),
+        QStringLiteral("é\r\n"),
+        inUtf(QStringEncoder::Utf16LE, utf16le, QStringLiteral("\r\nx€Ω\U0001F600é\r\n")), typed);
+    row("utf-16 be", inUtf(QStringEncoder::Utf16BE, utf16be, QStringLiteral("é\r\n")),
+        QStringLiteral("é\r\n"),
+        inUtf(QStringEncoder::Utf16BE, utf16be, QStringLiteral("\r\nx€Ω\U0001F600é\r\n")), typed);
+    row("utf-16 with lf", inUtf(QStringEncoder::Utf16LE, utf16le, QStringLiteral("a\nb\n")),
+        QStringLiteral("a\r\nb\r\n"));
+    row("utf-16 with lone cr and no final break",
+        inUtf(QStringEncoder::Utf16BE, utf16be, QStringLiteral("a\rb")),
+        QStringLiteral("a\r\nb\r\n"),
+        inUtf(QStringEncoder::Utf16BE, utf16be, QStringLiteral("a\r\nb\r\n")));
+    row("utf-16 lone surrogate", QByteArray("\xFF\xFE\x00\xD8\r\0\n\0", 8),
+        QChar(0xD800) + QStringLiteral("\r\n"));
+    row("utf-16 of an odd length", "\xFF\xFEp\r\n", QStringLiteral("ÿþp\r\n"));
+    row("utf-32 le", inUtf(QStringEncoder::Utf32LE, utf32le, QStringLiteral("é\U0001F600\r\n")),
+        QStringLiteral("é\U0001F600\r\n"),
+        inUtf(QStringEncoder::Utf32LE, utf32le, QStringLiteral("\r\nx€Ω\U0001F600é\U0001F600\r\n")),
+        typed);
+    row("utf-32 be", inUtf(QStringEncoder::Utf32BE, utf32be, QStringLiteral("a\nb")),
+        QStringLiteral("a\r\nb\r\n"),
+        inUtf(QStringEncoder::Utf32BE, utf32be, QStringLiteral("a\nb\n")));
+}
+
+// Reading gives the text the editor holds; writing it back, with what was typed at its start,
+// changes no byte that was not typed but for the line break the reader adds at the end, and
+// reading and writing again changes nothing more.
+void TestPageFile::roundTrip()
+{
+    QFETCH(QByteArray, file);
+    QFETCH(QString, text);
+    QFETCH(QString, typed);
+    QFETCH(QByteArray, saved);
+
+    QTemporaryDir folder;
+    const QString path = folder.filePath(QStringLiteral("page.html"));
+    const auto readBack = [&](const QByteArray &bytes, QString *read, TextEncoding *encoding,
+                              LineBreakForm *form) {
+        QFile out(path);
+        QVERIFY(out.open(QIODevice::WriteOnly) && out.write(bytes) == bytes.size());
+        out.close();
+        QString reason;
+        QVERIFY2(readPage(path, read, encoding, form, &reason), qPrintable(reason));
+    };
+    const auto writeAndRead = [&](const QString &edited, const TextEncoding &encoding,
+                                  LineBreakForm form) {
+        QString reason;
+        if (!writePage(path, edited, encoding, form, &reason))
+            return reason.toUtf8();
+        QFile in(path);
+        return in.open(QIODevice::ReadOnly) ? in.readAll() : QByteArray("unreadable");
+    };
+
+    QString read;
+    TextEncoding encoding;
+    LineBreakForm form = LineBreakForm::CrLf;
+    readBack(file, &read, &encoding, &form);
+    QCOMPARE(read, text);
+    const QString edited = QString(typed).replace(u'\r', QLatin1String("\r\n")) + read;
+    QCOMPARE(writeAndRead(edited, encoding, form), saved);
+    readBack(saved, &read, &encoding, &form);
+    QCOMPARE(writeAndRead(read, encoding, form), saved);
+}
+
+QTEST_GUILESS_MAIN(TestPageFile)
+#include "tst_pagefile.moc"
