@@ -297,7 +297,7 @@ void TestWindowStartup::quitting_data()
     QTest::addRow("close unchanged") << true << 0 << 0 << true << false;
     QTest::addRow("close changed, yes") << true << 1 << yes << true << false;
     QTest::addRow("close changed, no") << true << 1 << no << true << false;
-    QTest::addRow("close changed, cancel") << true << 1 << cancel << false << false;
+    QTest::addRow("close changed, cancel") << true << 1 << cancel << false << true;
 }
 
 void TestWindowStartup::quitting()
