@@ -213,12 +213,8 @@ void Form1::Form_Unload(bool &cancel)
         endProgram();
         break;
     case Documents::SaveOffer::Cancelled:
-        // The window stays; the next change writes the preview file again.
-        cancel = true;
-        livePreview.remove();
-        break;
     case Documents::SaveOffer::NotSaved:
-        // A page that could not be written keeps the window, and its preview.
+        // The window stays, and the preview keeps the typing that is not saved.
         cancel = true;
         break;
     }

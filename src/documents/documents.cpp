@@ -11,11 +11,14 @@
 #include "system/files.h"
 #include "system/previewfile.h"
 
+#include <QFile>
 #include <QFileInfo>
 
 namespace {
 const QString SavePrompt = QStringLiteral("The file have been changed,save it?");
 const QString PreviewRefused = QStringLiteral("This is the temp file for VLM,Select another!");
+const QString InAnotherWindow =
+    QStringLiteral(" is being edited in another VLM window,Select another!");
 
 // The page's path: the name chosen when it has ".htm" in it, in any letter case, else that
 // name with ".html" added.
@@ -39,8 +42,8 @@ Documents::Documents(PageState &page, const Window &window, LivePreview &preview
 
 void Documents::open()
 {
-    // Once this command has taken the page's preview away, it brings it back wherever it ends
-    // without another page.
+    // The page's preview stays on disk until another page has taken its place: a kill while
+    // the dialog is up still finds the typing there.
     bool previewTaken = false;
     for (;;) {
         if (m_page.ischanged == 1) {
@@ -50,13 +53,10 @@ void Documents::open()
                 return;
             }
             m_window.WebBrowser1.GoHome();
-            m_preview.remove();
         }
         m_page.isopening = 1;
-        if (m_preview.exists()) {
+        if (m_preview.exists())
             m_window.WebBrowser1.GoHome();
-            m_preview.remove();
-        }
         previewTaken = true;
 
         CommonDialog &dialog = m_window.CommonDialog1;
@@ -73,10 +73,8 @@ void Documents::open()
             return;
         }
         const QString chosen = dialog.FileName();
-        if (chosen.contains(PreviewFile::Suffix)) {
-            m_window.messageBox.MsgBox(PreviewRefused, 0);
+        if (refused(chosen))
             continue;
-        }
         if (openChosen(chosen))
             return;
         // The page could not be read: the previous page stays, and at start-up, where there
@@ -91,12 +89,24 @@ void Documents::open()
 void Documents::openNamed(const QString &name)
 {
     m_page.isopening = 1;
-    if (name.contains(PreviewFile::Suffix))
-        m_window.messageBox.MsgBox(PreviewRefused, 0);
-    else if (openChosen(name))
+    if (!refused(name) && openChosen(name))
         return;
     m_page.isopening = 0;
     open();
+}
+
+// A preview file is not a page, and a page that another window edits is that window's: the
+// user is told and asked for another.
+bool Documents::refused(const QString &chosen)
+{
+    if (chosen.contains(PreviewFile::Suffix)) {
+        m_window.messageBox.MsgBox(PreviewRefused, 0);
+        return true;
+    }
+    if (m_pageLock.take(pagePath(chosen)))
+        return false;
+    m_window.messageBox.MsgBox(pagePath(chosen) + InAnotherWindow, 0);
+    return true;
 }
 
 bool Documents::openChosen(const QString &chosen)
@@ -114,30 +124,36 @@ bool Documents::openChosen(const QString &chosen)
             return false;
         }
     }
+    const QString previous = m_page.tempfile;
     m_page.editingfile = path;
     m_page.ownfile = existing ? source : QString();
     m_window.window.setCaption(path + QStringLiteral(" -- Velmora"));
     m_page.tempfile = path + PreviewFile::Suffix;
-    // Before anything overwrites it, a preview left by a run that died offers its text back.
-    const std::optional<QString> recovered =
-        m_recovery.offer(path, m_page.tempfile, existing ? m_window.Text1.Text() : QString(),
-                         existing ? m_page.encoding : TextEncoding());
+    // Before anything overwrites it, a preview left by a run that died offers its text back;
+    // this window's own preview of the page, whose changes the user chose not to save, does not.
+    std::optional<Recovery::Recovered> recovered;
+    if (m_page.tempfile != previous)
+        recovered =
+            m_recovery.offer(path, m_page.tempfile, existing ? m_window.Text1.Text() : QString(),
+                             existing ? m_page.encoding : TextEncoding());
     if (recovered) {
         if (!existing)
             m_page.encoding = TextEncoding();
-        m_window.Text1.setText(*recovered);
+        // A page changed on disk after the text was typed is not replaced unasked.
+        if (recovered->pageIsNewer)
+            m_page.ownfile.clear();
+        m_window.Text1.setText(recovered->text);
         m_window.Text1.SetFocus();
     } else if (!existing) {
         startNewPage();
     }
     m_window.WebBrowser1.GoHome();
-    if (recovered)
-        m_preview.writeChanged();
-    else
-        m_preview.writeText();
+    m_page.ischanged = recovered ? 1 : 0;
+    writePreview();
     m_preview.show();
     m_page.isopening = 0;
-    m_page.ischanged = recovered ? 1 : 0;
+    removeOtherPreview(previous);
+    m_pageLock.keep();
     return true;
 }
 
@@ -195,10 +211,9 @@ bool Documents::save()
 
 bool Documents::saveAs()
 {
-    if (m_preview.exists()) {
+    // The preview stays on disk until the page is saved elsewhere.
+    if (m_preview.exists())
         m_window.WebBrowser1.GoHome();
-        m_preview.remove();
-    }
     CommonDialog &dialog = m_window.CommonDialog1;
     dialog.setFilter(QStringLiteral("HTML Files(*.htm,*.html)|*.htm*|All Files(*.*)|*.*"));
     dialog.setCancelError(true);
@@ -210,27 +225,54 @@ bool Documents::saveAs()
     }
     // The dialog asks before it returns an existing file, but not of the name with ".html" added.
     const QString path = pagePath(dialog.FileName());
+    if (path + PreviewFile::Suffix != m_page.tempfile && !m_pageLock.take(path)) {
+        m_window.messageBox.MsgBox(path + InAnotherWindow, 0);
+        showPreviewAgain();
+        return false;
+    }
     if ((path != dialog.FileName() && !mayReplace(path)) || !write(path)) {
         showPreviewAgain();
         return false;
     }
+    const QString previous = m_page.tempfile;
     m_page.editingfile = path;
     m_window.window.setCaption(path + QStringLiteral("--Velmora"));
     m_page.ischanged = 0;
     m_page.isopening = 0;
     m_page.tempfile = path + PreviewFile::Suffix;
-    m_preview.writeText();
+    writePreview();
     m_preview.show();
+    removeOtherPreview(previous);
+    m_pageLock.keep();
     return true;
 }
 
 // The page stays as it was: its preview is written again and shown.
 void Documents::showPreviewAgain()
 {
+    m_pageLock.drop();
     m_page.tempfile = m_page.editingfile + PreviewFile::Suffix;
-    m_preview.writeText();
+    writePreview();
     m_preview.show();
     m_page.isopening = 0;
+}
+
+// Every write of the preview outside typing: while the page has changes that are not saved,
+// the preview holds them as typing writes them, which the next start recognises and offers.
+void Documents::writePreview()
+{
+    if (m_page.ischanged == 1)
+        m_preview.writeChanged();
+    else
+        m_preview.writeText();
+}
+
+// The preview of the page this window edited before, once the new page's preview is written.
+void Documents::removeOtherPreview(const QString &previous)
+{
+    if (!previous.isEmpty() && previous != m_page.tempfile &&
+        PreviewFile::canHoldPreview(previous) && PreviewFile::isOwn(previous))
+        QFile::remove(previous);
 }
 
 // A page opened as "b" or "notes.txt" is saved as "b.html" or "notes.txt.html": a file of that

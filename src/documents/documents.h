@@ -1,6 +1,7 @@
 #pragma once
 
 #include "documents/recovery.h"
+#include "system/pagelock.h"
 
 #include <QString>
 
@@ -57,9 +58,12 @@ public:
     bool Floadfile(const QString &file, QString *reason);
 
 private:
+    bool refused(const QString &chosen);
     bool openChosen(const QString &name);
     void startNewPage();
     void showPreviewAgain();
+    void writePreview();
+    void removeOtherPreview(const QString &previous);
     bool mayReplace(const QString &path);
     bool write(const QString &path);
 
@@ -68,5 +72,6 @@ private:
     LivePreview &m_preview;
     std::function<void()> m_writeSkeleton;
     Recovery m_recovery;
+    PageLock m_pageLock;
     std::function<void()> m_endProgram;
 };

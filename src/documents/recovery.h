@@ -12,14 +12,22 @@ class TextEncoding;
 class Recovery
 {
 public:
+    struct Recovered
+    {
+        QString text;
+        // The page on disk was written after the text was typed: saving replaces a newer page.
+        bool pageIsNewer;
+    };
+
     explicit Recovery(MessageBox &messageBox);
 
-    // When the preview file at `previewPath` holds text that an edit wrote and that differs
-    // from `pageText`, asks whether to take it; the text when the user does.
-    std::optional<QString> offer(const QString &pageName, const QString &previewPath,
-                                 const QString &pageText, const TextEncoding &encoding);
+    // When the preview file at `previewPath`, the user's own, holds text that an edit wrote and
+    // that differs from `pageText`, asks whether to take it, telling whether the page at
+    // `pageName` changed since; the text when the user does.
+    std::optional<Recovered> offer(const QString &pageName, const QString &previewPath,
+                                   const QString &pageText, const TextEncoding &encoding);
 
-    static QString prompt(const QString &pageName);
+    static QString prompt(const QString &pageName, bool pageIsNewer = false);
 
 private:
     MessageBox &m_messageBox;

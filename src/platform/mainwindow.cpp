@@ -59,8 +59,10 @@ protected:
     {
         if (watched == m_inner && event->type() == QEvent::Resize && m_resize) {
             m_resize();
-        } else if (event->type() == QEvent::ShortcutOverride && watched->isWidgetType() &&
-                   static_cast<QWidget *>(watched)->window() == this) {
+        } else if (event->type() == QEvent::ShortcutOverride &&
+                   QApplication::activeWindow() == this) {
+            // The key goes to the focus widget of this window; `watched` is not looked into,
+            // since it may be one of the browser engine's own objects.
             const auto *key = static_cast<QKeyEvent *>(event);
             if (m_shortcuts.contains(QKeySequence(key->keyCombination()))) {
                 event->ignore();

@@ -80,7 +80,8 @@ void LivePreview::write(bool suppressErrors)
         m_failing = false;
         return;
     }
-    m_window.showStatus(QStringLiteral("The preview cannot be written to ") + m_page.tempfile +
-                        QStringLiteral(": ") + reason);
+    m_window.showStatus(
+        QStringLiteral("Typing is not being kept: the preview cannot be written to ") +
+        m_page.tempfile + QStringLiteral(": ") + reason);
     m_failing = true;
 }

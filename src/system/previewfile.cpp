@@ -10,6 +10,7 @@
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
+#include <unistd.h>
 
 namespace {
 // Reports every script error as handled, so that a half-typed page runs quietly.
@@ -70,6 +71,20 @@ QList<QString> readings(QByteArrayView bytes, const TextEncoding &encoding)
     return texts;
 }
 
+// The preview holds what the page holds: it is never more open to others than the page.
+QFileDevice::Permissions permissionsFor(const QString &path)
+{
+    const auto readWrite = QFileDevice::ReadOwner | QFileDevice::WriteOwner |
+                           QFileDevice::ReadGroup | QFileDevice::WriteGroup |
+                           QFileDevice::ReadOther | QFileDevice::WriteOther;
+    if (!path.endsWith(PreviewFile::Suffix))
+        return QFileDevice::ReadOwner | QFileDevice::WriteOwner;
+    const QFileInfo page(path.chopped(PreviewFile::Suffix.size()));
+    if (!page.exists())
+        return readWrite;
+    return (page.permissions() & readWrite) | QFileDevice::ReadOwner | QFileDevice::WriteOwner;
+}
+
 // The new file is written whole beside the old one and then takes its place.
 bool replaceWhole(const QString &path, const QByteArray &head, const QByteArray &body,
                   QString *reason)
@@ -79,7 +94,8 @@ bool replaceWhole(const QString &path, const QByteArray &head, const QByteArray 
     const QString staging = path + u'~';
     QFile::remove(staging);
     QFile file(staging);
-    if (!file.open(QIODevice::WriteOnly | QIODevice::NewOnly | QIODevice::Unbuffered) ||
+    if (!file.open(QIODevice::WriteOnly | QIODevice::NewOnly | QIODevice::Unbuffered,
+                   permissionsFor(path)) ||
         !writeAll(file, head) || !writeAll(file, body)) {
         *reason = file.errorString();
         file.remove();
@@ -168,18 +184,15 @@ bool replace(const QString &path, const QByteArray &head, const QByteArray &body
         *reason = QStringLiteral("It is not a regular file.");
         return false;
     }
-    if (replaceWhole(path, head, body, reason))
-        return true;
-    // Where no second copy fits (a full disk, a folder that takes no new file), the preview is
-    // written over in place rather than not at all.
-    if (!QFileInfo::exists(path))
-        return false;
-    QFile file(path);
-    if (file.open(QIODevice::WriteOnly | QIODevice::Truncate | QIODevice::Unbuffered) &&
-        writeAll(file, head) && writeAll(file, body))
-        return true;
-    *reason = file.errorString();
-    return false;
+    // Where no second copy fits (a full disk, a folder that takes no new file), the last
+    // good preview stays as it is: written over in place, it would be cut off.
+    return replaceWhole(path, head, body, reason);
+}
+
+bool isOwn(const QString &path)
+{
+    const QFileInfo info(path);
+    return info.exists() && info.ownerId() == ::geteuid();
 }
 
 } // namespace PreviewFile

@@ -31,7 +31,13 @@ std::optional<QString> editedText(const QByteArray &bytes, const TextEncoding &e
 bool canHoldPreview(const QString &path);
 
 // Replaces the file at `path` with head and body in one step: a reader, or the next start
-// after the program was killed, finds the old bytes or the new ones, never a part.
+// after the program was killed, finds the old bytes or the new ones, never a part. Where no
+// new file can be written beside it, the old one stays. A preview is as open to others as its
+// page is, never more.
 bool replace(const QString &path, const QByteArray &head, const QByteArray &body, QString *reason);
+
+// The file exists and belongs to the user who runs the program: another user's file is never
+// taken for a preview of this user's typing.
+bool isOwn(const QString &path);
 
 } // namespace PreviewFile

@@ -12,6 +12,8 @@ bool FakeCommonDialog::chooseSaveFile(QString &fileName)
 
 bool FakeCommonDialog::chooseFile(QString &fileName)
 {
+    if (whileShown)
+        whileShown();
     shownTitles.append(DialogTitle());
     shownFilters.append(Filter());
     if (files.isEmpty())

@@ -4,6 +4,8 @@
 
 #include <QList>
 #include <QStringList>
+
+#include <functional>
 #include <optional>
 
 // Answers file and font dialogs from a script; an empty script answers Cancel. Records the
@@ -23,6 +25,7 @@ public:
     QStringList shownTitles;
     QStringList shownFilters;
     int fontDialogs = 0;
+    std::function<void()> whileShown; // runs while each file dialog is up
 
 protected:
     bool chooseOpenFile(QString &fileName) override;

@@ -2,6 +2,8 @@
 
 int FakeMessageBox::show(const QString &prompt, int buttons, const QString &title)
 {
+    if (whileShown)
+        whileShown();
     shown.append({prompt, buttons, title});
     if (!answers.isEmpty())
         return answers.takeFirst();

@@ -273,8 +273,9 @@ void TestRecovery::pipeAtThePreviewsPlace()
     tw.load();
     Form1 &form = *tw.form;
     QCOMPARE(prompts(tw), {});
-    const QString notice = QStringLiteral("The preview cannot be written to ") + preview +
-                           QStringLiteral(": It is not a regular file.");
+    const QString notice =
+        QStringLiteral("Typing is not being kept: the preview cannot be written to ") + preview +
+        QStringLiteral(": It is not a regular file.");
     QCOMPARE(form.window.statusNotice(), notice);
     const QString shown = QStringLiteral("Navigate ") + preview;
     QVERIFY(!tw.browser.calls.contains(shown));

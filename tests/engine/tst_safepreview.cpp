@@ -1,7 +1,9 @@
 #include "doubles/testwindow.h"
+#include "preview/engine/pagefolders.h"
 #include "preview/engine/webenginebrowser.h"
 
 #include <QApplication>
+#include <QClipboard>
 #include <QDesktopServices>
 #include <QImage>
 #include <QJsonDocument>
@@ -38,6 +40,7 @@ private:
     QUdpSocket m_udp;
     int m_connections = 0;
     QJsonObject m_results;
+    QTemporaryDir m_elsewhere;
 };
 
 namespace {
@@ -56,16 +59,20 @@ public:
 };
 SystemBrowser systemBrowser;
 
-const char *const Page = R"(<p id=text>the page</p>
-<a id=remote-link href="http://127.0.0.1:PORT/clicked">remote</a>
+const char *const Page = R"page(<script>var results = {};
+window.addEventListener('message', function (e) { results[e.data + ' shown'] = 'yes'; });</script>
+<p id=text>the page</p>
+<a id=remote-link href="http://127.0.0.1:PORT/clicked"
+   onclick="window.open('http://127.0.0.1:PORT/opened'); setTimeout(function () { location = 'ftp://127.0.0.1:PORT/later'; }, 100)">remote</a>
 <a id=local-link href="other.html">local</a>
 <a id=new-window-link href="http://127.0.0.1:PORT/new-window" target="_blank">new window</a>
 <img id=own src="own.png"><img id=remote src="http://127.0.0.1:PORT/image.png">
 <link rel=preconnect href="http://127.0.0.1:PORT/"><link rel=dns-prefetch href="http://127.0.0.1:PORT/">
 <iframe id=frame src="frame.html"></iframe>
 <iframe id=text-frame src="secret.txt"></iframe><iframe id=system-frame src="/etc/hostname"></iframe>
+<img id=far src="ELSEWHERE/far.png"><link rel=stylesheet href="own.css"><link rel=stylesheet href="ELSEWHERE/far.css">
+<iframe id=far-frame src="ELSEWHERE/frame.html"></iframe><iframe id=preview-frame src="other.html_VLM_temp.html"></iframe>
 <script>
-var results = {};
 function attempt(name, promise) {
   promise.then(function (v) { results[name] = 'read: ' + v; },
                function () { results[name] = 'refused'; });
@@ -86,20 +93,37 @@ try {
   var rtc = new RTCPeerConnection({iceServers: [{urls: 'stun:127.0.0.1:UDPPORT'}]});
   rtc.createDataChannel('x');
   rtc.createOffer().then(function (offer) { return rtc.setLocalDescription(offer); });
+  var turn = new RTCPeerConnection({iceTransportPolicy: 'relay', iceServers: [{username: 'u',
+      credential: 'p', urls: 'turn:127.0.0.1:PORT?transport=tcp'}]});
+  turn.createDataChannel('x');
+  turn.createOffer().then(function (offer) { return turn.setLocalDescription(offer); });
 } catch (e) {}
-window.addEventListener('message', function (e) { results['frame shown'] = e.data; });
+document.getElementById('text').onclick = function () {
+  var t = document.createElement('textarea'); t.value = 'from the page'; document.body.append(t);
+  t.select(); results['copy'] = String(document.execCommand('copy')); t.remove();
+};
+function pixels(id) {
+  try { var g = document.createElement('canvas').getContext('2d');
+        g.drawImage(document.getElementById(id), 0, 0); return 'read: ' + g.getImageData(0, 0, 1, 1).data[0]; }
+  catch (e) { return 'refused'; } }
+function rules(name) {
+  try { return 'read: ' + Array.from(document.styleSheets).find(function (s) {
+          return s.href.endsWith(name); }).cssRules.length; } catch (e) { return 'refused'; } }
 window.onload = function () {
-  ['text-frame', 'system-frame'].forEach(function (id) {
+  ['text-frame', 'system-frame', 'far-frame', 'preview-frame'].forEach(function (id) {
     try { results[id] = 'read: ' + document.getElementById(id).contentDocument.body.innerText; }
     catch (e) { results[id] = 'refused'; } });
   results['own image width'] = document.getElementById('own').naturalWidth;
   results['remote image width'] = document.getElementById('remote').naturalWidth;
+  results['far image width'] = document.getElementById('far').naturalWidth;
+  results['own pixels'] = pixels('own'); results['far pixels'] = pixels('far');
+  results['own rules'] = rules('/own.css'); results['far rules'] = rules('/far.css');
   document.getElementById('remote-link').click();
   alert('hello\n  from the page');
 };
 window.onbeforeunload = function (e) { e.preventDefault(); return 'stay'; };
 </script>
-)";
+)page";
 } // namespace
 
 QVariant TestSafePreview::evaluate(const QString &script)
@@ -142,11 +166,21 @@ void TestSafePreview::initTestCase()
     const QDir folder(m_tw->folder.path());
     TestWindow::writeFile(folder.filePath(QStringLiteral("secret.txt")), "secret");
     TestWindow::writeFile(folder.filePath(QStringLiteral("frame.html")),
-                          "<p>framed</p><script>parent.postMessage('yes', '*');</script>");
+                          "<p>framed</p><script>parent.postMessage('frame', '*');</script>");
+    const QDir far(m_elsewhere.path());
+    TestWindow::writeFile(far.filePath(QStringLiteral("frame.html")),
+                          "<script>parent.postMessage('far frame', '*');</script>");
+    TestWindow::writeFile(folder.filePath(QStringLiteral("other.html_VLM_temp.html")),
+                          "<script>parent.postMessage('preview', '*');</script>");
+    for (const QDir &in : {folder, far})
+        TestWindow::writeFile(
+            in.filePath(in == folder ? QStringLiteral("own.css") : QStringLiteral("far.css")),
+            "p {}");
     TestWindow::writeFile(folder.filePath(QStringLiteral("other.html")), "<p>other</p>");
     QImage image(8, 8, QImage::Format_RGB32);
     image.fill(Qt::red);
     QVERIFY(image.save(folder.filePath(QStringLiteral("own.png"))));
+    QVERIFY(image.save(far.filePath(QStringLiteral("far.png"))));
     QVERIFY(m_udp.bind(QHostAddress::LocalHost));
     connect(&m_udp, &QUdpSocket::readyRead, this, [this] {
         ++m_connections;
@@ -154,6 +188,7 @@ void TestSafePreview::initTestCase()
     });
     m_tw->loadPage(QByteArray(Page)
                        .replace("UDPPORT", QByteArray::number(m_udp.localPort()))
+                       .replace("ELSEWHERE", QFile::encodeName(m_elsewhere.path()))
                        .replace("PORT", QByteArray::number(m_network.serverPort())));
     QVERIFY(settled());
     QVERIFY(QTest::qWaitFor(
@@ -180,6 +215,18 @@ void TestSafePreview::pageTries_data()
     QTest::addRow("xhr of a system file") << "xhr of a system file" << refused;
     QTest::addRow("reading a frame of a file beside") << "text-frame" << refused;
     QTest::addRow("reading a frame of a system file") << "system-frame" << refused;
+    QTest::addRow("reading a frame from elsewhere") << "far-frame" << refused;
+    QTest::addRow("reading another page's preview") << "preview-frame" << refused;
+    QTest::addRow("the frame from elsewhere is shown") << "far frame shown"
+                                                       << "yes";
+    QTest::addRow("pixels of the image beside") << "own pixels"
+                                                << "read: 255";
+    QTest::addRow("pixels of an image from elsewhere") << "far pixels" << refused;
+    QTest::addRow("an image from elsewhere is shown") << "far image width"
+                                                      << "8";
+    QTest::addRow("rules of the style sheet beside") << "own rules"
+                                                     << "read: 1";
+    QTest::addRow("rules of a style sheet from elsewhere") << "far rules" << refused;
     QTest::addRow("window.open") << "window.open"
                                  << "null";
     QTest::addRow("prompt") << "prompt"
@@ -210,8 +257,11 @@ void TestSafePreview::typingGoesOn()
     Form1 &form = *m_tw->form;
     QCOMPARE(form.window.statusMessage(), QStringLiteral("hello from the page"));
     QWidget *editor = form.Text1.editor();
+    QApplication::clipboard()->setText(QStringLiteral("the user's"));
     QTest::mouseClick(m_browser->webView()->focusProxy(), Qt::LeftButton, {},
                       centreOf(QStringLiteral("text")));
+    QTRY_VERIFY(evaluate(QStringLiteral("results.copy !== undefined")).toBool());
+    QCOMPARE(QApplication::clipboard()->text(), QStringLiteral("the user's"));
     QTest::mouseClick(editor, Qt::LeftButton, {}, QPoint(5, 5));
     QTRY_COMPARE(QApplication::focusWidget(), editor);
     form.Text1.setSelStart(0);
@@ -221,7 +271,7 @@ void TestSafePreview::typingGoesOn()
         QVERIFY(settled());
         QTRY_COMPARE(form.window.statusMessage(), QStringLiteral("hello from the page"));
     }
-    QVERIFY(form.Text1.Text().startsWith(QLatin1String("xyz<p id=text>")));
+    QVERIFY(form.Text1.Text().startsWith(QLatin1String("xyz<script>var results")));
     QTRY_COMPARE(evaluate(QStringLiteral("document.body.innerText.substring(0, 3)")).toString(),
                  QStringLiteral("xyz"));
     QCOMPARE(QApplication::focusWidget(), editor);
@@ -236,7 +286,7 @@ void TestSafePreview::typingGoesOn()
 void TestSafePreview::linksClicked()
 {
     QCOMPARE(systemBrowser.opened, {});
-    const QString preview = QUrl::fromLocalFile(m_tw->form->page.tempfile).toString();
+    const QString preview = PageFolders::address(m_tw->form->page.tempfile).toString();
     QTest::mouseClick(m_browser->webView()->focusProxy(), Qt::LeftButton, {},
                       centreOf(QStringLiteral("remote-link")));
     QTRY_COMPARE(systemBrowser.opened.size(), 1);
@@ -257,6 +307,12 @@ void TestSafePreview::linksClicked()
     m_tw->form->Text1.SetFocus();
     QTest::keyClick(m_tw->form->Text1.editor(), 'w');
     QTRY_COMPARE(m_browser->LocationURL(), preview);
+    QVERIFY(settled());
+    for (const char *notAPage : {"file:///etc/passwd", "file:///etc/", "/etc/passwd"}) {
+        evaluate(QStringLiteral("location = '%1'").arg(QLatin1String(notAPage)));
+        QVERIFY(settled());
+        QCOMPARE(m_browser->LocationURL(), preview);
+    }
     QCOMPARE(m_connections, 0);
 }
 

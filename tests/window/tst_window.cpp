@@ -181,7 +181,7 @@ void TestWindowStartup::quitting_data()
     QTest::addRow("exit changed, cancel") << false << 1 << cancel << false << true;
     QTest::addRow("exit, flag other than 1") << false << -1 << 0 << true << false;
     QTest::addRow("close changed, no") << true << 1 << no << true << false;
-    QTest::addRow("close changed, cancel") << true << 1 << cancel << false << false;
+    QTest::addRow("close changed, cancel") << true << 1 << cancel << false << true;
 }
 
 void TestWindowStartup::quitting()

@@ -1,11 +1,16 @@
 #include "preview/engine/previewpage.h"
 
+#include "preview/engine/pagefolders.h"
+
 #include <QChildEvent>
 #include <QDesktopServices>
 #include <QFileInfo>
+#include <QMouseEvent>
 #include <QPointer>
 #include <QWebEngineNewWindowRequest>
 #include <QWebEngineProfile>
+#include <QWebEngineScript>
+#include <QWebEngineScriptCollection>
 #include <QWebEngineSettings>
 #include <QWidget>
 
@@ -14,6 +19,15 @@
 namespace {
 // A navigation this soon after the user's click or key press is the user's.
 constexpr std::chrono::milliseconds UserInputCounts(1000);
+
+// The link at a point of the page, or the one that has the focus, read before the page's own
+// handlers of the click or key have run.
+const char *const LinkAtPoint = "(function () { var e = document.elementFromPoint(%1, %2);"
+                                " var a = e && e.closest('a[href], area[href]');"
+                                " return a ? a.href : ''; })()";
+const char *const FocusedLink = "(function () { var e = document.activeElement;"
+                                " var a = e && e.closest('a[href], area[href]');"
+                                " return a ? a.href : ''; })()";
 
 // Tells the page of the user's clicks and key presses in the view, whose input goes to a
 // child widget that the engine creates and replaces.
@@ -37,10 +51,12 @@ protected:
             static_cast<QChildEvent *>(event)->child()->installEventFilter(this);
             break;
         case QEvent::MouseButtonPress:
-        case QEvent::MouseButtonRelease:
+            if (m_page)
+                m_page->noteUserInput(static_cast<QMouseEvent *>(event)->position().toPoint());
+            break;
         case QEvent::KeyPress:
             if (m_page)
-                m_page->noteUserInput();
+                m_page->noteUserInput(std::nullopt);
             break;
         default:
             break;
@@ -71,24 +87,69 @@ void restrict(QWebEngineSettings *settings)
     settings->setAttribute(QWebEngineSettings::PluginsEnabled, false);
 }
 
-// WebRTC reaches the network by UDP, which no request interceptor sees and no setting stops;
-// the engine reads its switches when the first profile is made.
-void stopWebRtcUdp()
+// WebRTC reaches the network by UDP and by TCP to relays, which no request interceptor sees:
+// UDP is switched off, and every connection that is left goes to a proxy that is not there,
+// loopback addresses included, so that nothing, not even a name lookup, leaves the preview. The
+// engine reads its switches when the first profile is made.
+void keepOffTheNetwork()
 {
-    const QByteArray flags = qgetenv("QTWEBENGINE_CHROMIUM_FLAGS");
-    const QByteArray noUdp =
-        QByteArrayLiteral("--force-webrtc-ip-handling-policy=disable_non_proxied_udp");
-    if (!flags.contains(noUdp))
-        qputenv("QTWEBENGINE_CHROMIUM_FLAGS", flags.isEmpty() ? noUdp : flags + ' ' + noUdp);
+    QByteArray flags = qgetenv("QTWEBENGINE_CHROMIUM_FLAGS");
+    for (const QByteArray &flag :
+         {QByteArrayLiteral("--force-webrtc-ip-handling-policy=disable_non_proxied_udp"),
+          QByteArrayLiteral("--proxy-server=127.0.0.1:9"),
+          QByteArrayLiteral("--proxy-bypass-list=<-loopback>")}) {
+        if (!flags.contains(flag))
+            flags = flags.isEmpty() ? flag : flags + ' ' + flag;
+    }
+    qputenv("QTWEBENGINE_CHROMIUM_FLAGS", flags);
+}
+
+// The page may copy what the user selects, but writes nothing of its own to the clipboard.
+const char *const NoClipboardWrites = R"((function () {
+  var refuse = function () { return Promise.reject(new DOMException('', 'NotAllowedError')); };
+  var execCommand = Document.prototype.execCommand;
+  Document.prototype.execCommand = function (command) {
+    var name = String(command).toLowerCase();
+    return name === 'copy' || name === 'cut' ? false : execCommand.apply(this, arguments);
+  };
+  if (window.Clipboard) {
+    Clipboard.prototype.write = refuse;
+    Clipboard.prototype.writeText = refuse;
+  }
+  ['copy', 'cut'].forEach(function (type) {
+    window.addEventListener(type, function (e) { e.stopImmediatePropagation(); }, true);
+  });
+})();)";
+
+QWebEngineScript noClipboardWrites()
+{
+    QWebEngineScript script;
+    script.setName(QStringLiteral("velmora-no-clipboard-writes"));
+    script.setSourceCode(QString::fromUtf8(NoClipboardWrites));
+    script.setInjectionPoint(QWebEngineScript::DocumentCreation);
+    script.setWorldId(QWebEngineScript::MainWorld);
+    script.setRunsOnSubFrames(true);
+    return script;
+}
+
+// A file that a browser shows as a page, and no other: not a text, a system file or a folder.
+bool isPageFile(const QString &path)
+{
+    const QFileInfo info(path);
+    const QString suffix = info.suffix().toLower();
+    return info.isFile() && (suffix == QLatin1String("htm") || suffix == QLatin1String("html") ||
+                             suffix == QLatin1String("xhtml"));
 }
 } // namespace
 
 QWebEngineProfile *PreviewPage::newProfile(QWebEngineUrlRequestInterceptor *interceptor)
 {
-    stopWebRtcUdp();
+    keepOffTheNetwork();
+    PageFolders::registerScheme();
     auto *profile = new QWebEngineProfile;
     restrict(profile->settings());
     profile->setUrlRequestInterceptor(interceptor);
+    profile->installUrlSchemeHandler(PageFolders::Scheme, new PageFolders(profile));
     return profile;
 }
 
@@ -98,32 +159,65 @@ PreviewPage::PreviewPage(QWebEngineProfile *profile, QWidget *view,
     , m_alertShown(std::move(alertShown))
 {
     new UserInputWatcher(view, this);
+    scripts().insert(noClipboardWrites());
     // A link for another window: the user's opens where a link in the page does; a script's
     // goes nowhere.
     connect(this, &QWebEnginePage::newWindowRequested, this,
             [this](QWebEngineNewWindowRequest &request) {
-                if (!request.isUserInitiated())
-                    return;
-                const QUrl url = request.requestedUrl();
-                if (isLocal(url))
-                    QMetaObject::invokeMethod(
-                        this, [this, url] { setUrl(url); }, Qt::QueuedConnection);
-                else
-                    QDesktopServices::openUrl(url);
+                if (request.isUserInitiated())
+                    follow(request.requestedUrl());
             });
 }
 
 bool PreviewPage::isLocal(const QUrl &url)
 {
-    static const QStringList LocalSchemes{QStringLiteral("file"), QStringLiteral("about"),
-                                          QStringLiteral("data"), QStringLiteral("blob"),
-                                          QStringLiteral("qrc")};
+    static const QStringList LocalSchemes{
+        QStringLiteral("file"), QStringLiteral("about"), QStringLiteral("data"),
+        QStringLiteral("blob"), QStringLiteral("qrc"),   QString::fromLatin1(PageFolders::Scheme)};
     return LocalSchemes.contains(url.scheme());
 }
 
-void PreviewPage::noteUserInput()
+void PreviewPage::noteUserInput(std::optional<QPoint> point)
 {
     m_userInput.start();
+    m_userLink.reset();
+    m_asked.clear();
+    const QString script = point ? QString::fromLatin1(LinkAtPoint).arg(point->x()).arg(point->y())
+                                 : QString::fromLatin1(FocusedLink);
+    QPointer<PreviewPage> page(this);
+    runJavaScript(script, QWebEngineScript::ApplicationWorld, [page](const QVariant &link) {
+        if (page)
+            page->linkFound(QUrl(link.toString()));
+    });
+}
+
+// The navigations asked for before the link was known are decided now.
+void PreviewPage::linkFound(const QUrl &link)
+{
+    m_userLink = link;
+    const QList<QUrl> asked = std::exchange(m_asked, {});
+    for (const QUrl &url : asked)
+        follow(url);
+}
+
+// A navigation that the user's click or key may have asked for: one to the link that was
+// clicked, once, goes where a link in the preview goes; any other goes nowhere.
+void PreviewPage::follow(const QUrl &url)
+{
+    if (!m_userInput.isValid() || m_userInput.elapsed() >= UserInputCounts.count())
+        return;
+    if (!m_userLink) {
+        m_asked.append(url);
+        return;
+    }
+    if (m_userLink->isEmpty() || url != *m_userLink)
+        return;
+    m_userInput.invalidate();
+    if (isLocal(url))
+        QMetaObject::invokeMethod(
+            this, [this, url] { setUrl(url); }, Qt::QueuedConnection);
+    else if (opensOutside(url))
+        QDesktopServices::openUrl(url);
 }
 
 // The half-typed page's script errors, and whatever else it logs, go nowhere: the editor has
@@ -148,14 +242,29 @@ bool PreviewPage::javaScriptPrompt(const QUrl &, const QString &, const QString 
     return false;
 }
 
+bool PreviewPage::opensOutside(const QUrl &url)
+{
+    static const QStringList Schemes{QStringLiteral("http"), QStringLiteral("https"),
+                                     QStringLiteral("mailto")};
+    return Schemes.contains(url.scheme());
+}
+
 bool PreviewPage::acceptNavigationRequest(const QUrl &url, NavigationType type, bool isMainFrame)
 {
+    // A page on this machine is shown in the origin of its folder, and only a page is shown.
+    if (url.isLocalFile() && isMainFrame) {
+        if (isPageFile(url.toLocalFile()))
+            QMetaObject::invokeMethod(
+                this, [this, url] { setUrl(PageFolders::address(url.toLocalFile())); },
+                Qt::QueuedConnection);
+        return false;
+    }
+    if (url.scheme() == QLatin1String(PageFolders::Scheme) && isMainFrame)
+        return isPageFile(PageFolders::file(url));
     if (isLocal(url))
         return true;
-    const bool byTheUser = type == NavigationTypeLinkClicked && isMainFrame &&
-                           m_userInput.isValid() && m_userInput.elapsed() < UserInputCounts.count();
-    if (byTheUser)
-        QDesktopServices::openUrl(url);
+    if (type == NavigationTypeLinkClicked && isMainFrame && opensOutside(url))
+        follow(url);
     return false;
 }
 
@@ -163,15 +272,19 @@ bool PreviewPage::acceptNavigationRequest(const QUrl &url, NavigationType type, 
 // is loaded only as what a page's own resource is, in a form that a script cannot read as text.
 bool OwnResources::mayLoad(const QUrl &url, QWebEngineUrlRequestInfo::ResourceType type)
 {
-    if (!url.isLocalFile())
+    const bool local = url.isLocalFile() || url.scheme() == QLatin1String(PageFolders::Scheme);
+    if (!local)
         return PreviewPage::isLocal(url);
-    const QString suffix = QFileInfo(url.path()).suffix().toLower();
+    const QString path = url.isLocalFile() ? url.toLocalFile() : PageFolders::file(url);
+    const QString suffix = QFileInfo(path).suffix().toLower();
     switch (type) {
     case QWebEngineUrlRequestInfo::ResourceTypeMainFrame:
-        return true;
-    // The page can read a frame's document: other pages only, never a text or system file.
+        return isPageFile(path);
+    // The page can read a frame's document: other pages only, never a text or system file, nor
+    // the unsaved typing in another page's preview.
     case QWebEngineUrlRequestInfo::ResourceTypeSubFrame:
-        return suffix.startsWith(QLatin1String("htm")) || suffix == QLatin1String("xhtml");
+        return (suffix.startsWith(QLatin1String("htm")) || suffix == QLatin1String("xhtml")) &&
+               !path.contains(QLatin1String("_VLM_temp.html"));
     // The page can read the rules of its style sheets.
     case QWebEngineUrlRequestInfo::ResourceTypeStylesheet:
         return suffix == QLatin1String("css");
@@ -189,6 +302,14 @@ bool OwnResources::mayLoad(const QUrl &url, QWebEngineUrlRequestInfo::ResourceTy
 
 void OwnResources::interceptRequest(QWebEngineUrlRequestInfo &info)
 {
-    if (!mayLoad(info.requestUrl(), info.resourceType()))
+    const QUrl url = info.requestUrl();
+    const auto type = info.resourceType();
+    if (!mayLoad(url, type)) {
         info.block(true);
+        return;
+    }
+    if (url.scheme() == QLatin1String(PageFolders::Scheme) &&
+        type != QWebEngineUrlRequestInfo::ResourceTypeMainFrame &&
+        type != QWebEngineUrlRequestInfo::ResourceTypeSubFrame && !PageFolders::isWithinOrigin(url))
+        info.redirect(QUrl::fromLocalFile(PageFolders::file(url)));
 }

@@ -5,6 +5,7 @@
 #include <QWebEngineUrlRequestInterceptor>
 
 #include <functional>
+#include <optional>
 
 // The page of the preview: a hand-written page, maybe half-typed, maybe from elsewhere. Its
 // scripts run, but it cannot interrupt the typing with a box, take the focus, open windows,
@@ -21,8 +22,10 @@ public:
     static QWebEngineProfile *newProfile(QWebEngineUrlRequestInterceptor *interceptor);
     // Whether a page at this address is the user's own, on this machine, and may be shown.
     static bool isLocal(const QUrl &url);
-    // The user clicked or pressed a key in the preview just now.
-    void noteUserInput();
+    // The user clicked at this point of the preview, or pressed a key in it, just now.
+    void noteUserInput(std::optional<QPoint> point);
+    // The addresses that a click in the preview opens in the system's browser.
+    static bool opensOutside(const QUrl &url);
 
 protected:
     void javaScriptConsoleMessage(JavaScriptConsoleMessageLevel, const QString &, int,
@@ -34,8 +37,13 @@ protected:
     bool acceptNavigationRequest(const QUrl &url, NavigationType type, bool isMainFrame) override;
 
 private:
+    void linkFound(const QUrl &link);
+    void follow(const QUrl &url);
+
     std::function<void(const QString &)> m_alertShown;
     QElapsedTimer m_userInput;
+    std::optional<QUrl> m_userLink; // the link the user's last click or key was on, once known
+    QList<QUrl> m_asked;            // navigations asked for before it was known
 };
 
 // Lets the preview load its own resources from this machine, and nothing from the network.
