@@ -287,17 +287,19 @@
     }
 
     // The nodes `text` parses to at the top level of a body whose parse is at rest before it,
-    // or null when the parse would not be at rest after it.
-    function parsePart(text) {
-        if (/<\/?(?:html|head|body|frameset)\b/i.test(text))
+    // or null when the parse would not be at rest after it. The last part of the source may end
+    // the body and the document: what follows them is parsed into the body too.
+    function parsePart(text, last) {
+        var ending = last ? /<\/body\s*>\s*(?:<\/html\s*>\s*)?$/i.exec(text) : null;
+        if (/<\/?(?:html|head|body|frameset)\b/i.test(ending ? text.slice(0, ending.index) : text))
             return null;
         var doctype = state.tree.compatMode === 'BackCompat' ? '' : '<!DOCTYPE html>';
         var body = parse(doctype + '<body>' + text + End).body;
-        var last = body && body.lastChild;
-        if (!last || last.nodeName !== 'I' || !last.hasAttribute('data-velmora-end') ||
+        var end = body && body.lastChild;
+        if (!end || end.nodeName !== 'I' || !end.hasAttribute('data-velmora-end') ||
             body.ownerDocument.head.firstChild)
             return null;
-        body.removeChild(last);
+        body.removeChild(end);
         return Array.prototype.slice.call(body.childNodes);
     }
 
@@ -307,7 +309,7 @@
         var tree = state.tree, body = tree.body, source = state.source;
         if (source.length < PartsFrom || !body || !tree.head)
             return;
-        var opening = /\n<[a-zA-Z]/g, nodes = body.childNodes;
+        var opening = /\n<(?!(?:html|head|body|frameset)\b)[a-z]/gi, nodes = body.childNodes;
         var from = -1, index = 0, match, tries = 0;
         // The first part begins where the head is complete and the body's parse at rest.
         while (from < 0 && ++tries < 50 && (match = opening.exec(source))) {
@@ -338,6 +340,14 @@
             }
             opening.lastIndex = from + least;
         }
+        if (!match) {
+            found = parsePart(source.slice(from), true);
+            same = found && index + found.length === nodes.length;
+            for (i = 0; same && i < found.length; ++i)
+                same = found[i].isEqualNode(nodes[index + i]);
+            if (same)
+                parts.list.push({start: from, end: source.length, count: found.length});
+        }
         if (parts.list.length)
             state.parts = parts;
     }
@@ -363,7 +373,8 @@
         for (k = i; k <= j; ++k)
             count += list[k].count;
         var started = performance.now();
-        var found = parsePart(state.source.slice(list[i].start, list[j].end + shift));
+        var last = list[j].end === state.source.length - shift;
+        var found = parsePart(state.source.slice(list[i].start, list[j].end + shift), last);
         timing.parse = performance.now() - started;
         if (!found)
             return false;

@@ -96,7 +96,7 @@ bool PreviewUpdater::busy() const
 void PreviewUpdater::run()
 {
     m_pending = false;
-    if (m_inPlace && m_known && !m_mustReload && m_head == m_loadedHead)
+    if (m_inPlace && m_known && !m_mustReload && !m_unanswered && m_head == m_loadedHead)
         patch();
     else
         reload();
@@ -167,14 +167,17 @@ void PreviewUpdater::patchEnded(const QString &result)
             run();
         return;
     }
-    // What the script world found, or its silence, asks for a load.
+    // What the script world found, or its silence, asks for a load; a browser that does not
+    // answer is not asked again before a load has ended.
     m_mustReload = true;
+    m_unanswered = result.isEmpty();
     m_scriptHasSource = false;
     run();
 }
 
 void PreviewUpdater::loadEnded()
 {
+    m_unanswered = false;
     if (m_pending && !busy())
         run();
 }

@@ -96,6 +96,7 @@ private:
     bool m_mustReload = false;      // a change since that load touched active content
     bool m_changedInPlace = false;  // the document shown was changed in place since that load
     bool m_scriptHasSource = false; // the script world keeps the source of `m_scriptText`
+    bool m_unanswered = false;      // the last update in place got no answer
     bool m_patching = false;
     bool m_pending = false;
     bool m_inPlace = true;

@@ -27,8 +27,6 @@ void TestReloadRules::rules_data()
                                                      << "x" << utf8 << false << false;
     QTest::addRow("code sample between tags") << "<pre>worker.onmessage = function () {}|</pre>"
                                               << "x" << utf8 << false << false;
-    QTest::addRow("handler typed in a tag") << "<p |>a</p>"
-                                            << "onclick=f()" << utf8 << true << true;
     QTest::addRow("handler typed far into a long tag")
         << "<p title=\"" + QString(200, u'a') + "\" |>a</p>"
         << "onclick=f()" << utf8 << true << true;
@@ -44,6 +42,11 @@ void TestReloadRules::rules_data()
     QTest::addRow("text typed after a script")
         << "<script>var a;</script>" + QString(100, u'x') + "<p>a|</p>"
         << "b" << utf8 << true << false;
+    QTest::addRow("frame typed") << "<p>a|</p>"
+                                 << "<iframe" << utf8 << true << true;
+    QTest::addRow("typed ahead of a declaration near its reach")
+        << "<p>x|</p><!--" + QString(900, u'-') + "--><meta charset=\"utf-8\">"
+        << "a" << utf8 << false << true;
     QTest::addRow("encoding declaration") << "<meta charset=\"utf-8\"|><p>a</p>"
                                           << " " << utf8 << false << true;
     QTest::addRow("UTF-16 page") << "<p>caf|</p>"
@@ -54,9 +57,6 @@ void TestReloadRules::rules_data()
         << " " << int(TextEncoding::Utf16LE) << false << false;
     QTest::addRow("UTF-32 page") << "<p>a|</p>"
                                  << "\u0416" << int(TextEncoding::Utf32BE) << false << false;
-    QTest::addRow("8-bit page, a character it holds")
-        << "<p>a|</p>"
-        << "\u20ac" << int(TextEncoding::Windows1252) << false << false;
     QTest::addRow("8-bit page, a character it lacks")
         << "<p>a|</p>"
         << "\u0416" << int(TextEncoding::Windows1252) << true << true;
