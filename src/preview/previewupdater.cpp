@@ -10,6 +10,7 @@
 #include <QStringList>
 
 #include <chrono>
+#include <utility>
 
 namespace {
 // An update in place that has not answered by then is given up, and the preview reloaded.
@@ -38,9 +39,12 @@ PreviewUpdater::~PreviewUpdater()
     m_browser.onLoadEnded(nullptr);
 }
 
+// The texts kept here are copies of their own, changed in place at each keystroke: sharing the
+// editor's text would make the editor copy it whole at the next one.
 void PreviewUpdater::loading(const QString &head, const TextEncoding &encoding)
 {
-    m_text = m_text1.Text();
+    const QString &text = m_text1.Text();
+    m_text = QString(text.constData(), text.size());
     m_loadedText = m_text;
     m_head = head;
     m_encoding = encoding;
@@ -69,13 +73,12 @@ void PreviewUpdater::changed(const QString &head, const TextEncoding &encoding)
     QElapsedTimer judged;
     judged.start();
     const QString &text = m_text1.Text();
+    const TextChange change = TextChange::between(m_text, text);
     // Every version goes through the check, also those that only a load running now may
     // show, and whose scripts would then have run.
-    if (m_known && !m_mustReload) {
-        m_mustReload = PatchSafety::changeNeedsReload(m_text, text,
-                                                      TextChange::between(m_text, text), encoding);
-    }
-    m_text = text;
+    if (m_known && !m_mustReload)
+        m_mustReload = PatchSafety::changeNeedsReload(m_text, text, change, encoding);
+    m_text.replace(change.start, change.removed, text.constData() + change.start, change.inserted);
     m_head = head;
     m_encoding = encoding;
     m_changeMs = judged.nsecsElapsed() / 1e6;
@@ -111,7 +114,6 @@ void PreviewUpdater::reload()
 void PreviewUpdater::patch()
 {
     const QString script = patchScript();
-    m_scriptText = m_text;
     m_scriptHasSource = true;
     m_patching = true;
     m_patience.start();
@@ -127,19 +129,20 @@ void PreviewUpdater::patch()
 // change from it; later ones the change alone.
 QString PreviewUpdater::patchScript()
 {
-    const QString &from = m_scriptHasSource ? m_scriptText : m_loadedText;
-    const TextChange change = TextChange::between(from, m_text);
     QString source;
     if (m_scriptHasSource) {
         source = QStringLiteral("length:%1").arg(m_head.size() + m_scriptText.size() + 2);
     } else {
+        m_scriptText = std::exchange(m_loadedText, QString());
         source =
             QStringLiteral("headLength:%1,exact:%2,source:%3")
                 .arg(m_head.size())
                 .arg(m_active ? QStringLiteral("false") : QStringLiteral("true"),
-                     javaScriptString(QString(m_head + m_loadedText + QStringLiteral("\r\n"))));
-        m_loadedText.clear();
+                     javaScriptString(QString(m_head + m_scriptText + QStringLiteral("\r\n"))));
     }
+    const TextChange change = TextChange::between(m_scriptText, m_text);
+    m_scriptText.replace(change.start, change.removed, m_text.constData() + change.start,
+                         change.inserted);
     return javaScriptResource(QStringLiteral(":/preview/previewpatch.js")) +
            QStringLiteral("({%1,start:%2,removed:%3,inserted:%4},%5)")
                .arg(source)
