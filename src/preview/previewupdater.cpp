@@ -119,10 +119,21 @@ void PreviewUpdater::patch()
     m_patience.start();
     const int serial = ++m_patchSerial;
     const std::weak_ptr<int> alive = m_alive;
-    m_browser.runScript(script, [this, alive, serial](const QVariant &result) {
+    const auto ended = [this, alive, serial](const QString &result) {
         if (!alive.expired() && serial == m_patchSerial && m_patching)
-            patchEnded(result.toString());
+            patchEnded(result);
+    };
+    // No answer comes also from a browser whose page is being destroyed, which must not be
+    // asked to reload then: an answer that comes later than the call is taken up once that
+    // is done.
+    auto sent = std::make_shared<bool>(false);
+    m_browser.runScript(script, [ended, sent](const QVariant &result) {
+        if (result.isValid() || !*sent)
+            ended(result.toString());
+        else
+            QTimer::singleShot(0, [ended] { ended(QString()); });
     });
+    *sent = true;
 }
 
 // The first update after a load gives the script world the source that was loaded, and the
