@@ -39,26 +39,50 @@ namespace {
 // command wrote to the one every change writes.
 const QChar Start = u'Q';
 
-// Each painted frame whose last node of the body differs from the one before is noted in the
-// window's name, which outlives reloads: the time of the frame and the number of measured keys
-// it shows. Runs in a script world of its own.
+// The keys are typed into an element of the benchmark's own, put into the page first: after its
+// "Q", whatever the page holds around it.
+const QString Marker = QStringLiteral("<b id=\"vlm-typed\">Q</b>");
+
+// Each frame that shows a different number of keys in the marker is noted in the window's
+// name, which outlives reloads: the time the frame was painted (the first task after its
+// animation frame) and the number of measured keys it shows. Runs in a script world of its own.
 const QString FrameReporter = QStringLiteral(R"(
 (function () {
     if (window.velmoraFrames) return;
     window.velmoraFrames = true;
-    var last = null;
-    function frame(time) {
-        var node = document.body && document.body.lastChild;
-        var tail = node ? node.textContent.trim() : '';
-        var start = tail.lastIndexOf('Q');
-        var shown = start < 0 ? -1 : tail.length - start - 1;
+    var last = null, painted = new MessageChannel();
+    painted.port1.onmessage = function (event) {
+        window.name += (performance.timeOrigin + performance.now()).toFixed(2) + ' ' +
+            event.data + '\n';
+    };
+    function frame() {
+        var node = document.getElementById('vlm-typed');
+        var shown = node ? node.textContent.length - 1 : -1;
         if (shown !== last) {
             last = shown;
-            window.name += (performance.timeOrigin + time).toFixed(2) + ' ' + shown + '\n';
+            painted.port2.postMessage(shown);
         }
         requestAnimationFrame(frame);
     }
     requestAnimationFrame(frame);
+})();
+)");
+
+// The floor: the marker replaced by a copy of itself with one more character, parsed by
+// createContextualFragment, until that frame is painted; in ms, in `window.vlmFloor`.
+const QString FloorChange = QStringLiteral(R"(
+(function () {
+    window.vlmFloor = -1;
+    var node = document.getElementById('vlm-typed');
+    if (!node) return;
+    var start = performance.now();
+    node.parentNode.replaceChild(document.createRange().createContextualFragment(
+        '<b id="vlm-typed">' + node.textContent + 'x</b>'), node);
+    requestAnimationFrame(function () {
+        var painted = new MessageChannel();
+        painted.port1.onmessage = function () { window.vlmFloor = performance.now() - start; };
+        painted.port2.postMessage(0);
+    });
 })();
 )");
 
@@ -90,7 +114,23 @@ struct Run
     double lastKeyToFinal = -1;
     double largestStall = 0;
     PreviewUpdater::Counts updates;
+    // Medians of the updates made in place: change found, parse, compare, layout and paint.
+    double change = -1, parse = -1, compare = -1, frame = -1;
+    double floor = -1;
+    double memoryOpened = -1, memoryAfter = -1;
 };
+
+// Where the marker goes: at the end of the body, or in its middle, after a paragraph's tag.
+qsizetype markerPlace(const QString &text, bool middle)
+{
+    const qsizetype bodyEnd = text.lastIndexOf(QLatin1String("</body"), -1, Qt::CaseInsensitive);
+    const qsizetype end = bodyEnd < 0 ? text.size() : bodyEnd;
+    if (!middle)
+        return end;
+    const qsizetype paragraph = text.indexOf(QLatin1String("<p"), end / 2, Qt::CaseInsensitive);
+    const qsizetype tagEnd = paragraph < 0 ? -1 : text.indexOf(u'>', paragraph);
+    return tagEnd < 0 || tagEnd >= end ? end : tagEnd + 1;
+}
 
 class Window
 {
@@ -113,7 +153,24 @@ public:
         form.exit_Click();
     }
 
-    bool settled() { return !browser.isLoading() && !form.livePreview.updater().isUpdating(); }
+    bool settled()
+    {
+        const PreviewUpdater &updater = form.livePreview.updater();
+        return !browser.isLoading() && !updater.isUpdating() && !updater.restDue();
+    }
+    // The resident memory of the page's renderer process, in MB.
+    double rendererMemory() const
+    {
+        QFile status(
+            QStringLiteral("/proc/%1/status").arg(browser.webView()->page()->renderProcessPid()));
+        if (!status.open(QIODevice::ReadOnly))
+            return -1;
+        for (const QByteArray &line : status.readAll().split('\n')) {
+            if (line.startsWith("VmRSS:"))
+                return line.mid(6).trimmed().split(' ').value(0).toDouble() / 1024;
+        }
+        return -1;
+    }
     // The answer may come after the deadline, when nobody waits for it any more.
     QString evaluate(const QString &script, const QDeadlineTimer &deadline)
     {
@@ -134,7 +191,7 @@ public:
     Form1 form{Services{messageBox, dialog, browser, keySender, settings}};
 };
 
-Run typeAtHumanPace(const QString &path, bool inPlace, const HumanPaceOptions &options)
+Run typeAtHumanPace(const QString &path, bool inPlace, bool middle, const HumanPaceOptions &options)
 {
     const QDeadlineTimer deadline(options.limitSeconds * 1000);
     Run run;
@@ -146,12 +203,22 @@ Run typeAtHumanPace(const QString &path, bool inPlace, const HumanPaceOptions &o
     };
     if (!runUntil([&] { return window.settled(); }, deadline))
         return fail();
-    window.form.Text1.setSelStart(int(window.form.Text1.Text().size()));
-    window.type(Start);
+    const qsizetype at = markerPlace(window.form.Text1.Text(), middle);
+    window.form.Text1.setSelStart(int(at));
+    window.form.Text1.setSelText(Marker);
+    window.form.Text1.setSelStart(int(at + Marker.indexOf(Start) + 1));
     if (!runUntil([&] { return window.settled(); }, deadline))
         return fail();
+    run.memoryOpened = window.rendererMemory();
     window.evaluate(QStringLiteral("window.name = ''"), deadline);
-    const PreviewUpdater::Counts before = window.form.livePreview.updater().counts();
+    PreviewUpdater &updater = window.form.livePreview.updater();
+    const PreviewUpdater::Counts before = updater.counts();
+    QList<PreviewUpdater::Timing> timings;
+    QList<double> patchEnds;
+    updater.onPatched([&](const PreviewUpdater::Timing &timing) {
+        timings.append(timing);
+        patchEnds.append(now());
+    });
 
     // Keys come from a timer, as from a person; a second timer notes how late the GUI
     // thread gets to it.
@@ -194,11 +261,43 @@ Run typeAtHumanPace(const QString &path, bool inPlace, const HumanPaceOptions &o
         deadline);
     stallWatch.stop();
     keys.stop();
-    run.updates = window.form.livePreview.updater().counts();
+    updater.onPatched(nullptr);
+    run.updates = updater.counts();
     run.updates.patches -= before.patches;
+    run.updates.parts -= before.parts;
     run.updates.reloads -= before.reloads;
     if (!finished)
         return fail();
+    run.memoryAfter = window.rendererMemory();
+
+    QList<double> change, parse, compare, frame;
+    for (int i = 0; i < timings.size(); ++i) {
+        change.append(timings[i].change);
+        parse.append(timings[i].parse);
+        compare.append(timings[i].compare);
+        const auto painted = std::find_if(shown.begin(), shown.end(),
+                                          [&](const auto &f) { return f.first >= patchEnds[i]; });
+        if (painted != shown.end())
+            frame.append(painted->first - patchEnds[i]);
+    }
+    run.change = stats(change).median;
+    run.parse = stats(parse).median;
+    run.compare = stats(compare).median;
+    run.frame = stats(frame).median;
+    QList<double> floors;
+    for (int i = 0; i < 10 && !deadline.hasExpired(); ++i) {
+        window.evaluate(FloorChange, deadline);
+        double floor = -1;
+        runUntil(
+            [&] {
+                floor = window.evaluate(QStringLiteral("window.vlmFloor"), deadline).toDouble();
+                return floor > 0;
+            },
+            deadline);
+        if (floor > 0)
+            floors.append(floor);
+    }
+    run.floor = stats(floors).median;
 
     QList<bool> seen(options.keys + 1, false);
     QList<double> keyToFrame;
@@ -237,20 +336,28 @@ QString withoutScripts(const QString &path, const QString &folder, int n)
     return out;
 }
 
+QString figure(double value, int decimals = 0)
+{
+    return value < 0 ? QStringLiteral("-") : QString::number(value, 'f', decimals);
+}
+
 QString cells(const Run &run)
 {
+    const QString updates = QStringLiteral("%1 / %2 / %3")
+                                .arg(run.updates.patches)
+                                .arg(run.updates.parts)
+                                .arg(run.updates.reloads);
     if (run.limitHit)
-        return QStringLiteral("> limit | > limit | > limit | > limit | %1 / %2")
-            .arg(run.updates.patches)
-            .arg(run.updates.reloads);
-    return QStringLiteral("%1 / %2 | %3 | %4 | %5 | %6 / %7")
-        .arg(run.keyToFrame.median, 0, 'f', 0)
-        .arg(run.keyToFrame.p95, 0, 'f', 0)
-        .arg(run.statesShown)
-        .arg(run.lastKeyToFinal, 0, 'f', 0)
-        .arg(run.largestStall, 0, 'f', 0)
-        .arg(run.updates.patches)
-        .arg(run.updates.reloads);
+        return QStringLiteral("> limit | - | > limit | > limit | > limit | %1 | - | - | %2 / -")
+            .arg(updates, figure(run.memoryOpened));
+    return QStringLiteral("%1 / %2 | %3 | %4 | %5 | %6 | %7 | %8 / %9 / %10 / %11 | %12 | %13 / "
+                          "%14")
+        .arg(figure(run.keyToFrame.median), figure(run.keyToFrame.p95),
+             figure(run.floor > 0 ? run.keyToFrame.median / run.floor : -1, 2),
+             QString::number(run.statesShown), figure(run.lastKeyToFinal), figure(run.largestStall),
+             updates, figure(run.change, 2), figure(run.parse, 1))
+        .arg(figure(run.compare, 1), figure(run.frame), figure(run.floor), figure(run.memoryOpened),
+             figure(run.memoryAfter));
 }
 } // namespace
 
@@ -260,17 +367,21 @@ void printHumanPace(const QList<QPair<QString, QString>> &pages, const QString &
     // A page this large is only measured without its scripts: loading it takes the engine
     // longer than the limit either way.
     constexpr qint64 LargePage = 5000000;
-    out << QStringLiteral("\n%1 keys %2 ms apart; reload: every change reloads; in place: "
-                          "updates in place where safe. Key to frame in ms (median / p95), "
+    out << QStringLiteral("\n%1 keys %2 ms apart, typed at the end or in the middle of the body; "
+                          "reload: every change reloads; in place: updates in place, loads "
+                          "where needed. Key to frame in ms (median / p95), and its median "
+                          "against the floor (a one-element change's frame on the same page), "
                           "states shown of %1, last key to final frame ms, largest GUI stall "
-                          "ms, patches / reloads.\n\n")
+                          "ms, updates in place / of them by part / loads, medians of the "
+                          "updates in place: change found / parse / compare / layout and "
+                          "paint ms, floor ms, renderer memory after opening / after the run "
+                          "MB.\n\n")
                .arg(options.keys)
                .arg(options.intervalMs);
-    out << QStringLiteral(
-               "| page | its scripts | reload: key to frame | states | last key | stall | "
-               "updates | in place: key to frame | states | last key | stall | "
-               "updates |\n|")
-        << QStringLiteral("---|").repeated(12) << u'\n';
+    out << QStringLiteral("| page | its scripts | typed at | preview | key to frame | x floor | "
+                          "states | last key | stall | updates | change / parse / compare / "
+                          "frame | floor | renderer MB |\n|")
+        << QStringLiteral("---|").repeated(13) << u'\n';
     out.flush();
     int n = 0;
     for (const auto &[name, path] : pages) {
@@ -281,13 +392,21 @@ void printHumanPace(const QList<QPair<QString, QString>> &pages, const QString &
                 continue;
             // The page is copied, so that its preview file is written beside the copy.
             const QString copy = folder + QStringLiteral("/typed.html");
-            QFile::remove(copy);
-            QFile::copy(page, copy);
-            const Run reload = typeAtHumanPace(copy, false, options);
-            const Run inPlace = typeAtHumanPace(copy, true, options);
-            out << QStringLiteral("| %1 | %2 | %3 | %4 |\n")
-                       .arg(name, scripts, cells(reload), cells(inPlace));
-            out.flush();
+            // Reload-only beside the new path, typed in the middle; the end in place only, to
+            // keep the run within its time.
+            for (const auto &[where, inPlace] : {qMakePair(QStringLiteral("middle"), false),
+                                                 qMakePair(QStringLiteral("middle"), true),
+                                                 qMakePair(QStringLiteral("end"), true)}) {
+                QFile::remove(copy);
+                QFile::copy(page, copy);
+                const Run run =
+                    typeAtHumanPace(copy, inPlace, where == QLatin1String("middle"), options);
+                out << QStringLiteral("| %1 | %2 | %3 | %4 | %5 |\n")
+                           .arg(name, scripts, where,
+                                inPlace ? QStringLiteral("in place") : QStringLiteral("reload"),
+                                cells(run));
+                out.flush();
+            }
         }
     }
 }

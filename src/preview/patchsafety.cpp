@@ -5,18 +5,30 @@
 #include "core/textencoding.h"
 
 #include <QRegularExpression>
+#include <QStringList>
 
 #include <algorithm>
 #include <cstdlib>
 
 namespace {
+// An event handler is an attribute: it is looked for after a tag's name, never in prose or in
+// a code sample between tags ("ONLY =", "worker.onmessage =").
+const QString EventHandler = QStringLiteral("\\son[a-z]+\\s*=");
+
 const QRegularExpression &activeContent()
 {
     static const QRegularExpression pattern(
-        QStringLiteral("<(?:script|iframe|frame|object|embed|applet|noscript|template|base|"
-                       "portal|fencedframe)|\\bon[a-z]+\\s*=|http-equiv\\s*=\\s*[\"']?\\s*"
-                       "(?:refresh|set-cookie|content-security-policy|default-style)"),
+        QStringLiteral("<(?:%1)\\b|<[a-z][^<>]*%2|http-equiv\\s*=\\s*[\"']?\\s*(?:%3)\\b")
+            .arg(PatchSafety::reloadElements().join(u'|'), EventHandler,
+                 PatchSafety::reloadHttpEquivs().join(u'|')),
         QRegularExpression::CaseInsensitiveOption);
+    return pattern;
+}
+
+const QRegularExpression &eventHandler()
+{
+    static const QRegularExpression pattern(EventHandler,
+                                            QRegularExpression::CaseInsensitiveOption);
     return pattern;
 }
 
@@ -29,14 +41,23 @@ constexpr qsizetype DeclarationReach = 1024;
 // around the word "charset".
 constexpr qsizetype HeadBytes = 160;
 constexpr qsizetype DeclarationRoom = 64;
+// How far a tag is followed to its end, or back to its start.
+constexpr qsizetype TagReach = 4096;
 
+// Only a Windows-1252 page writes some characters as references; the others hold them all.
 bool representable(QStringView text, const TextEncoding &encoding)
 {
-    if (encoding.codec() == TextEncoding::Utf8)
+    if (encoding.codec() != TextEncoding::Windows1252)
         return true;
     QByteArray bytes;
     encoding.appendEncoded(bytes, text);
     return bytes.size() == text.size();
+}
+
+// A byte-order mark settles the encoding, whatever the page declares.
+bool declarationMatters(const TextEncoding &encoding)
+{
+    return encoding.codec() == TextEncoding::Utf8 && !encoding.hasByteOrderMark();
 }
 
 bool isWordOrSpace(QChar c)
@@ -45,7 +66,8 @@ bool isWordOrSpace(QChar c)
 }
 
 // The stretch of `text` around [start, end) that holds every pattern match touching it: an
-// event-handler name and its "=" may have any letters and white space between them.
+// event-handler name and its "=" may have any letters and white space between them, and a tag
+// is taken to its end.
 QStringView around(QStringView text, qsizetype start, qsizetype end)
 {
     constexpr qsizetype Margin = 16;
@@ -55,7 +77,22 @@ QStringView around(QStringView text, qsizetype start, qsizetype end)
         ++end;
     start = std::max<qsizetype>(0, start - Margin);
     end = std::min(text.size(), end + Margin);
+    const qsizetype tagEnd = text.mid(end, std::min(TagReach, text.size() - end)).indexOf(u'>');
+    if (tagEnd >= 0)
+        end += tagEnd + 1;
     return text.mid(start, end - start);
+}
+
+// The change lies between a "<" and the ">" that ends it: inside a tag.
+bool insideTag(QStringView text, qsizetype at)
+{
+    for (qsizetype i = at - 1; i >= 0 && i >= at - TagReach; --i) {
+        if (text[i] == u'>')
+            return false;
+        if (text[i] == u'<')
+            return true;
+    }
+    return false;
 }
 
 enum class Reach
@@ -88,14 +125,46 @@ bool declarationMayMove(QStringView after, const TextChange &change)
     return false;
 }
 
-bool touchesActiveContentOrCharset(QStringView stretch)
+bool touches(QStringView text, qsizetype start, qsizetype end, const TextEncoding &encoding)
 {
-    return stretch.contains(Charset, Qt::CaseInsensitive) ||
-           activeContent().match(stretch).hasMatch();
+    const QStringView stretch = around(text, start, end);
+    if (declarationMatters(encoding) && stretch.contains(Charset, Qt::CaseInsensitive))
+        return true;
+    if (activeContent().match(stretch).hasMatch())
+        return true;
+    // In a long tag the tag's name lies out of the stretch's reach.
+    return insideTag(text, start) && eventHandler().match(stretch).hasMatch();
 }
 } // namespace
 
 namespace PatchSafety {
+
+const QStringList &reloadElements()
+{
+    static const QStringList elements{
+        QStringLiteral("script"),   QStringLiteral("iframe"),   QStringLiteral("frame"),
+        QStringLiteral("frameset"), QStringLiteral("object"),   QStringLiteral("embed"),
+        QStringLiteral("applet"),   QStringLiteral("noscript"), QStringLiteral("template"),
+        QStringLiteral("base"),     QStringLiteral("portal"),   QStringLiteral("fencedframe")};
+    return elements;
+}
+
+const QStringList &reloadHttpEquivs()
+{
+    static const QStringList values{QStringLiteral("refresh"), QStringLiteral("set-cookie"),
+                                    QStringLiteral("content-security-policy"),
+                                    QStringLiteral("default-style")};
+    return values;
+}
+
+QString scriptRules()
+{
+    const auto array = [](const QStringList &names) {
+        return QStringLiteral("['") + names.join(QStringLiteral("','")) + QStringLiteral("']");
+    };
+    return QStringLiteral("{elements:%1,httpEquivs:%2}")
+        .arg(array(reloadElements()), array(reloadHttpEquivs()));
+}
 
 // In pieces, each with what a match across its end needs: most pages with scripts name one
 // near their start, and the expression checks the whole of the text it is given first.
@@ -116,11 +185,10 @@ bool changeNeedsReload(QStringView before, QStringView after, const TextChange &
 {
     if (!representable(after.mid(change.start, change.inserted), encoding))
         return true;
-    if (touchesActiveContentOrCharset(
-            around(after, change.start, change.start + change.inserted)) ||
-        touchesActiveContentOrCharset(around(before, change.start, change.start + change.removed)))
+    if (touches(after, change.start, change.start + change.inserted, encoding) ||
+        touches(before, change.start, change.start + change.removed, encoding))
         return true;
-    return declarationMayMove(after, change);
+    return declarationMatters(encoding) && declarationMayMove(after, change);
 }
 
 } // namespace PatchSafety

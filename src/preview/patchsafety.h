@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QString>
 #include <QStringView>
 
 class TextEncoding;
@@ -9,14 +10,20 @@ struct TextChange;
 // The answers are conservative: where in doubt, the preview is loaded again.
 namespace PatchSafety {
 
-// The text holds what a load runs or fetches and an update in place would not repeat:
-// scripts, event-handler attributes, frames, plug-ins, `<noscript>`, `<template>`, `<base>`,
-// an `http-equiv` that refreshes, sets cookies, a policy or a style sheet; or, in an 8-bit page,
-// characters the page's encoding cannot hold, which the preview file carries as character
-// references.
+// The content that a load runs or fetches and an update in place would not repeat: these
+// elements, an `http-equiv` of these values, and event-handler attributes (`on...=` in a tag).
+// One list, read by the text rules below and handed to the update script, so that both judge
+// alike.
+const QStringList &reloadElements();
+const QStringList &reloadHttpEquivs();
+// The two lists as a JavaScript object literal: {elements: [...], httpEquivs: [...]}.
+QString scriptRules();
+
+// The text holds such content; or, in an 8-bit page, characters the page's encoding cannot
+// hold, which the preview file carries as character references.
 bool hasActiveContent(QStringView text, const TextEncoding &encoding);
 
-// The change brings in active content, or touches the page's encoding declaration.
+// The change touches such content, or the page's encoding declaration.
 bool changeNeedsReload(QStringView before, QStringView after, const TextChange &change,
                        const TextEncoding &encoding);
 

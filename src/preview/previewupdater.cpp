@@ -7,11 +7,17 @@
 #include "editor/editcontrol.h"
 #include "platform/browsercontrol.h"
 
+#include <QStringList>
+
 #include <chrono>
+#include <utility>
 
 namespace {
 // An update in place that has not answered by then is given up, and the preview reloaded.
 constexpr std::chrono::seconds Patience(30);
+// A pause in typing this long brings a page with scripts to a fresh load: short enough to show
+// the exact page well within a second of the last key, long enough not to load between keys.
+constexpr std::chrono::milliseconds RestPause(400);
 
 } // namespace
 
@@ -22,6 +28,9 @@ PreviewUpdater::PreviewUpdater(const EditControl &Text1, BrowserControl &browser
     m_patience.setSingleShot(true);
     m_patience.setInterval(Patience);
     QObject::connect(&m_patience, &QTimer::timeout, [this] { patchEnded(QString()); });
+    m_rest.setSingleShot(true);
+    m_rest.setInterval(RestPause);
+    QObject::connect(&m_rest, &QTimer::timeout, [this] { restReached(); });
     m_browser.onLoadEnded([this] { loadEnded(); });
 }
 
@@ -30,20 +39,24 @@ PreviewUpdater::~PreviewUpdater()
     m_browser.onLoadEnded(nullptr);
 }
 
-// Only a text that can be updated in place is kept: holding on to the editor's text would make
-// the editor copy it whole at the next keystroke.
+// The texts kept here are copies of their own, changed in place at each keystroke: sharing the
+// editor's text would make the editor copy it whole at the next one.
 void PreviewUpdater::loading(const QString &head, const TextEncoding &encoding)
 {
     const QString &text = m_text1.Text();
+    m_text = QString(text.constData(), text.size());
+    m_loadedText = m_text;
     m_head = head;
     m_encoding = encoding;
     m_loadedHead = head;
     m_known = true;
-    m_active = PatchSafety::hasActiveContent(text, encoding);
-    m_text = m_active ? QString() : text;
+    m_active = PatchSafety::hasActiveContent(m_text, encoding);
+    m_mustReload = false;
+    m_changedInPlace = false;
     m_scriptText.clear();
     m_scriptHasSource = false;
     m_pending = false;
+    m_rest.stop();
     ++m_counts.reloads;
 }
 
@@ -52,20 +65,25 @@ void PreviewUpdater::forget()
     m_known = false;
     m_scriptHasSource = false;
     m_pending = false;
+    m_rest.stop();
 }
 
 void PreviewUpdater::changed(const QString &head, const TextEncoding &encoding)
 {
+    QElapsedTimer judged;
+    judged.start();
     const QString &text = m_text1.Text();
+    const TextChange change = TextChange::between(m_text, text);
     // Every version goes through the check, also those that only a load running now may
     // show, and whose scripts would then have run.
-    if (m_known && !m_active) {
-        m_active = PatchSafety::changeNeedsReload(m_text, text, TextChange::between(m_text, text),
-                                                  encoding);
-    }
-    m_text = m_active ? QString() : text;
+    if (m_known && !m_mustReload)
+        m_mustReload = PatchSafety::changeNeedsReload(m_text, text, change, encoding);
+    m_text.replace(change.start, change.removed, text.constData() + change.start, change.inserted);
     m_head = head;
     m_encoding = encoding;
+    m_changeMs = judged.nsecsElapsed() / 1e6;
+    if (m_known && m_active)
+        m_rest.start();
     if (busy()) {
         m_pending = true;
         return;
@@ -81,7 +99,7 @@ bool PreviewUpdater::busy() const
 void PreviewUpdater::run()
 {
     m_pending = false;
-    if (m_inPlace && m_known && !m_active && m_head == m_loadedHead)
+    if (m_inPlace && m_known && !m_mustReload && !m_unanswered && m_head == m_loadedHead)
         patch();
     else
         reload();
@@ -96,36 +114,53 @@ void PreviewUpdater::reload()
 void PreviewUpdater::patch()
 {
     const QString script = patchScript();
-    m_scriptText = m_text;
     m_scriptHasSource = true;
     m_patching = true;
     m_patience.start();
     const int serial = ++m_patchSerial;
     const std::weak_ptr<int> alive = m_alive;
-    m_browser.runScript(script, [this, alive, serial](const QVariant &result) {
+    const auto ended = [this, alive, serial](const QString &result) {
         if (!alive.expired() && serial == m_patchSerial && m_patching)
-            patchEnded(result.toString());
+            patchEnded(result);
+    };
+    // No answer comes also from a browser whose page is being destroyed, which must not be
+    // asked to reload then: an answer that comes later than the call is taken up once that
+    // is done.
+    auto sent = std::make_shared<bool>(false);
+    m_browser.runScript(script, [ended, sent](const QVariant &result) {
+        if (result.isValid() || !*sent)
+            ended(result.toString());
+        else
+            QTimer::singleShot(0, [ended] { ended(QString()); });
     });
+    *sent = true;
 }
 
-QString PreviewUpdater::patchScript() const
+// The first update after a load gives the script world the source that was loaded, and the
+// change from it; later ones the change alone.
+QString PreviewUpdater::patchScript()
 {
-    QString arguments;
+    QString source;
     if (m_scriptHasSource) {
-        const TextChange change = TextChange::between(m_scriptText, m_text);
-        arguments =
-            QStringLiteral("{length:%1,start:%2,removed:%3,inserted:%4}")
-                .arg(m_head.size() + m_scriptText.size() + 2)
-                .arg(change.start)
-                .arg(change.removed)
-                .arg(javaScriptString(QStringView(m_text).mid(change.start, change.inserted)));
+        source = QStringLiteral("length:%1").arg(m_head.size() + m_scriptText.size() + 2);
     } else {
-        arguments = QStringLiteral("{headLength:%1,source:%2}")
-                        .arg(m_head.size())
-                        .arg(javaScriptString(QString(m_head + m_text + QStringLiteral("\r\n"))));
+        m_scriptText = std::exchange(m_loadedText, QString());
+        source =
+            QStringLiteral("headLength:%1,exact:%2,source:%3")
+                .arg(m_head.size())
+                .arg(m_active ? QStringLiteral("false") : QStringLiteral("true"),
+                     javaScriptString(QString(m_head + m_scriptText + QStringLiteral("\r\n"))));
     }
-    return javaScriptResource(QStringLiteral(":/preview/previewpatch.js")) + u'(' + arguments +
-           u')';
+    const TextChange change = TextChange::between(m_scriptText, m_text);
+    m_scriptText.replace(change.start, change.removed, m_text.constData() + change.start,
+                         change.inserted);
+    return javaScriptResource(QStringLiteral(":/preview/previewpatch.js")) +
+           QStringLiteral("({%1,start:%2,removed:%3,inserted:%4},%5)")
+               .arg(source)
+               .arg(change.start)
+               .arg(change.removed)
+               .arg(javaScriptString(QStringView(m_text).mid(change.start, change.inserted)),
+                    PatchSafety::scriptRules());
 }
 
 void PreviewUpdater::patchEnded(const QString &result)
@@ -134,21 +169,39 @@ void PreviewUpdater::patchEnded(const QString &result)
     m_patience.stop();
     if (!m_known)
         return; // another document is shown by now
-    if (result == QLatin1String("patched")) {
+    const QStringList fields = result.split(u' ');
+    const bool part = fields.constFirst() == QLatin1String("part");
+    if (part || fields.constFirst() == QLatin1String("whole")) {
         ++m_counts.patches;
+        m_counts.parts += part ? 1 : 0;
+        m_changedInPlace = true;
+        if (m_patched)
+            m_patched({m_changeMs, fields.value(1).toDouble(), fields.value(2).toDouble(), part});
         if (m_pending)
             run();
         return;
     }
-    if (result == QLatin1String("stale"))
-        m_scriptHasSource = false;
-    else
-        m_active = true; // what the script world found, or its silence, asks for a load
+    // What the script world found, or its silence, asks for a load; a browser that does not
+    // answer is not asked again before a load has ended.
+    m_mustReload = true;
+    m_unanswered = result.isEmpty();
+    m_scriptHasSource = false;
     run();
 }
 
 void PreviewUpdater::loadEnded()
 {
+    m_unanswered = false;
     if (m_pending && !busy())
         run();
+}
+
+void PreviewUpdater::restReached()
+{
+    if (!m_known || !m_active || !m_changedInPlace)
+        return;
+    if (busy() || m_pending)
+        m_rest.start();
+    else
+        reload();
 }

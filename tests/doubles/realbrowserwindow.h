@@ -28,12 +28,13 @@ struct RealBrowserWindow
             return QStringLiteral("<no answer>");
         return result->value();
     }
-    // Waits until every load and in-place update asked for is done.
+    // Waits until every load and in-place update asked for is done, and the preview is at rest.
     bool settle()
     {
         PreviewUpdater &updater = tw.form->livePreview.updater();
-        return QTest::qWaitFor([&] { return !browser.isLoading() && !updater.isUpdating(); },
-                               Timeout);
+        return QTest::qWaitFor(
+            [&] { return !browser.isLoading() && !updater.isUpdating() && !updater.restDue(); },
+            Timeout);
     }
     int scrollY() { return evaluate(QStringLiteral("window.scrollY")).toInt(); }
 };

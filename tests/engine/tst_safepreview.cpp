@@ -138,7 +138,10 @@ QVariant TestSafePreview::evaluate(const QString &script)
 
 bool TestSafePreview::settled()
 {
-    return QTest::qWaitFor([this] { return !m_browser->isLoading(); }, LoadTimeout);
+    const PreviewUpdater &updater = m_tw->form->livePreview.updater();
+    return QTest::qWaitFor(
+        [&] { return !m_browser->isLoading() && !updater.isUpdating() && !updater.restDue(); },
+        LoadTimeout);
 }
 
 QPoint TestSafePreview::centreOf(const QString &id)
@@ -250,8 +253,8 @@ void TestSafePreview::pageTries()
 
 // The page's alert on every load shows in the status line; no box opens, nothing reaches the
 // network, and keys typed into the window where the focus is go to the editor, each one
-// shown by a reload that the page's unload handler does not hold up, even once the user has
-// clicked into the page.
+// shown, and loaded afresh once typing pauses by a reload that the page's unload handler does
+// not hold up, even once the user has clicked into the page.
 void TestSafePreview::typingGoesOn()
 {
     Form1 &form = *m_tw->form;
