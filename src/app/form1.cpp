@@ -74,12 +74,12 @@ Form1::Form1(const Services &services, QObject *parent)
     Command2.Move(7200, 2880, 1095, 360);
     Command3.Move(4800, 3480, 975, 360);
     Command4.Move(7200, 3480, 975, 360);
+    Label1.setBuddy(Text2);
+    Label2.setBuddy(Text3);
     fitCaptions({&Label1, &Label2, &Check1, &Command1, &Command2, &Command3, &Command4});
 
     Text1.setAccessibleName(QStringLiteral("Page source"));
     WebBrowser1.setAccessibleName(QStringLiteral("Preview"));
-    Label1.setBuddy(Text2);
-    Label2.setBuddy(Text3);
     List1.setAccessibleName(QStringLiteral("Tags and values"));
     List2.setAccessibleName(QStringLiteral("Attributes"));
 

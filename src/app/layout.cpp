@@ -66,8 +66,14 @@ constexpr double PointStep = 0.5;
 // The caption of a label or button and the width its text may take.
 std::pair<QString, int> captionRoom(QWidget *widget)
 {
-    if (const auto *label = qobject_cast<QLabel *>(widget))
-        return {label->text(), label->contentsRect().width()};
+    // A label ends where the box it names begins.
+    if (const auto *label = qobject_cast<QLabel *>(widget)) {
+        const QWidget *buddy = label->buddy();
+        const int width = label->contentsRect().width();
+        return {label->text(), buddy && buddy->x() > label->x()
+                                   ? std::min(width, buddy->x() - label->x())
+                                   : width};
+    }
     const auto *button = qobject_cast<QAbstractButton *>(widget);
     if (!button)
         return {QString(), 0};

@@ -7,8 +7,10 @@
 #include <QFile>
 #include <QFontDatabase>
 #include <QFontMetricsF>
+#include <QGlyphRun>
 #include <QHash>
 #include <QImage>
+#include <QPainter>
 #include <QPointer>
 #include <QRawFont>
 #include <QWidget>
@@ -53,11 +55,26 @@ quint32 tableChecksum(const QByteArray &table)
     return sum;
 }
 
-// Ink on every pixel of the edges of its inked area: an outlined or filled rectangle.
-bool isBox(const QImage &glyph)
+// The glyph in black on white, as the editor draws a bitmap face: without smoothing.
+QImage drawn(const QRawFont &face, quint32 glyph)
 {
-    const QImage image = glyph.convertToFormat(QImage::Format_Grayscale8);
-    const auto inked = [&](int x, int y) { return qGray(image.pixel(x, y)) > 127; };
+    QImage image(int(face.maxCharWidth()) + 4, int(face.ascent() + face.descent()) + 4,
+                 QImage::Format_Grayscale8);
+    image.fill(Qt::white);
+    QGlyphRun run;
+    run.setRawFont(face);
+    run.setGlyphIndexes({glyph});
+    run.setPositions({QPointF(0, face.ascent())});
+    QPainter painter(&image);
+    painter.setRenderHint(QPainter::TextAntialiasing, false);
+    painter.drawGlyphRun(QPointF(2, 2), run);
+    return image;
+}
+
+// Ink on every pixel of the edges of its inked area: an outlined or filled rectangle.
+bool isBox(const QImage &image)
+{
+    const auto inked = [&](int x, int y) { return qGray(image.pixel(x, y)) < 128; };
     int left = image.width(), right = -1, top = image.height(), bottom = -1;
     for (int y = 0; y < image.height(); ++y) {
         for (int x = 0; x < image.width(); ++x) {
@@ -153,6 +170,15 @@ QByteArray characterMap(const std::map<char32_t, quint16> &glyphs)
     return table + subtable;
 }
 
+// A bitmap face draws its one size whatever size is asked.
+bool isBitmapFace(const QByteArray &file)
+{
+    constexpr int Small = 16;
+    const QRawFont small(file, Small);
+    const QRawFont large(file, 2 * Small);
+    return small.isValid() && large.isValid() && small.ascent() == large.ascent();
+}
+
 // The font file with its character map replaced, the new one at the end of the file.
 QByteArray withCharacterMap(const QByteArray &file, const QByteArray &map)
 {
@@ -240,10 +266,9 @@ QList<char32_t> boxedCharacters(const QRawFont &face)
     for (char32_t code = 0x21; code < 0x10000; ++code) {
         if (!isCharacter(code) || !face.supportsCharacter(code))
             continue;
-        const QImage glyph = face.alphaMapForGlyph(glyphOf(face, code));
-        if (!isBox(glyph))
+        const QImage look = drawn(face, glyphOf(face, code));
+        if (!isBox(look))
             continue;
-        const QImage look = glyph.convertToFormat(QImage::Format_Grayscale8);
         QByteArray key =
             QByteArray::number(look.width()) + 'x' + QByteArray::number(look.height()) + ':';
         for (int y = 0; y < look.height(); ++y)
@@ -263,28 +288,19 @@ QList<char32_t> boxedCharacters(const QRawFont &face)
 // for, and outline faces would take long to draw whole.
 QByteArray withoutBoxedCharacters(const QByteArray &fontFile)
 {
-    const int id = QFontDatabase::addApplicationFontFromData(fontFile);
-    const QStringList families = QFontDatabase::applicationFontFamilies(id);
-    QByteArray result = fontFile;
-    if (!families.isEmpty() && !QFontDatabase::isSmoothlyScalable(families.first())) {
-        QFont font(families.first());
-        font.setStyleStrategy(QFont::NoFontMerging);
-        const QRawFont face = QRawFont::fromFont(font);
-        const QList<char32_t> boxed = boxedCharacters(face);
-        if (!boxed.isEmpty()) {
-            std::map<char32_t, quint16> glyphs;
-            for (char32_t code = 0; code < 0xffff; ++code) {
-                if (isCharacter(code) && !boxed.contains(code) && face.supportsCharacter(code))
-                    glyphs.emplace(code, quint16(glyphOf(face, code)));
-            }
-            const QByteArray map = characterMap(glyphs);
-            if (!map.isEmpty())
-                result = withCharacterMap(fontFile, map);
-        }
+    if (!isBitmapFace(fontFile))
+        return fontFile;
+    const QRawFont face(fontFile, 1);
+    const QList<char32_t> boxed = boxedCharacters(face);
+    if (boxed.isEmpty())
+        return fontFile;
+    std::map<char32_t, quint16> glyphs;
+    for (char32_t code = 0; code < 0xffff; ++code) {
+        if (isCharacter(code) && !boxed.contains(code) && face.supportsCharacter(code))
+            glyphs.emplace(code, quint16(glyphOf(face, code)));
     }
-    if (id >= 0)
-        QFontDatabase::removeApplicationFont(id);
-    return result;
+    const QByteArray map = characterMap(glyphs);
+    return map.isEmpty() ? fontFile : withCharacterMap(fontFile, map);
 }
 
 QStringList addDesignedFaces(const QString &folder, const QString &family)

@@ -1,5 +1,6 @@
 #include "doubles/testwindow.h"
 
+#include "app/layout.h"
 #include "editor/markuphighlighter.h"
 #include "platform/contrast.h"
 #include "platform/fonts.h"
@@ -51,6 +52,7 @@ private slots:
     void palettes_data();
     void palettes();
     void accessibleNames();
+    void captionsFitInStandInFaces();
     void withoutDisplay_data();
     void withoutDisplay();
 };
@@ -217,6 +219,24 @@ void TestDesktop::accessibleNames()
     QVERIFY(!box->state().invisible);
     tw.trigger(QStringLiteral("Find or Replace"));
     QTRY_VERIFY(box->state().invisible);
+}
+
+// In a face wider than Tahoma the captions shrink until they fit, a label's before its box.
+void TestDesktop::captionsFitInStandInFaces()
+{
+    QWidget window;
+    window.setFont(QFont(QStringLiteral("DejaVu Sans"), 9));
+    Label label(&window, QStringLiteral("Content:"));
+    TextBox box(&window);
+    Button button(&window, QStringLiteral("Find (next)"));
+    label.Move(120, 240, 975, 255);
+    box.Move(840, 240, 2655, 315);
+    button.Move(3600, 2880, 1095, 360);
+    label.setBuddy(box);
+    fitCaptions({&label, &button});
+    QVERIFY(QFontMetrics(label.widget()->font()).horizontalAdvance(label.Caption()) <= 48);
+    QVERIFY(label.widget()->font().pointSizeF() < 9);
+    QVERIFY(QFontMetrics(button.widget()->font()).horizontalAdvance(button.Caption()) <= 73 - 8);
 }
 
 void TestDesktop::withoutDisplay_data()
