@@ -246,8 +246,6 @@ void TestDesktop::withoutDisplay_data()
     QTest::addColumn<QString>("printed");
     QTest::addRow("help") << QStringList{QStringLiteral("--help")} << 0
                           << QStringLiteral("[options] [page]");
-    QTest::addRow("version") << QStringList{QStringLiteral("-v")} << 0
-                             << QStringLiteral("Velmora " VELMORA_VERSION);
     QTest::addRow("unknown option, after a window-system one")
         << QStringList{QStringLiteral("-style"), QStringLiteral("Fusion"),
                        QStringLiteral("--bogus")}
