@@ -7,7 +7,7 @@ cd "$(dirname "$0")/.."
 scripts/deps.sh
 git ls-files -- 'src/*.cpp' 'src/*.h' 'tests/*.cpp' 'tests/*.h' 'bench/*.cpp' 'bench/*.h' \
     | xargs -r clang-format --dry-run --Werror
-cmake -S . -B build-test -DCMAKE_BUILD_TYPE=RelWithDebInfo -DVELMORA_WERROR=ON
+cmake -S . -B build-test -DCMAKE_BUILD_TYPE=RelWithDebInfo -DVELMORA_WERROR=ON -DVELMORA_TESTS=ON
 cmake --build build-test -j"$(nproc)"
 # The desktop entry, the AppStream metadata and the Debian package, with lintian.
 scripts/check-package.sh build-test
@@ -15,7 +15,7 @@ scripts/check-package.sh build-test
 timeout 600 build-test/bench/velmora-bench --sizes 2K --keys 3 --browser-keys 2 --idle-seconds 1
 ctest --test-dir build-test --output-on-failure
 
-cmake -S . -B build-asan -DCMAKE_BUILD_TYPE=RelWithDebInfo -DVELMORA_WERROR=ON -DVELMORA_SANITIZE=ON
+cmake -S . -B build-asan -DCMAKE_BUILD_TYPE=RelWithDebInfo -DVELMORA_WERROR=ON -DVELMORA_TESTS=ON -DVELMORA_SANITIZE=ON
 cmake --build build-asan -j"$(nproc)"
 export UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1
 # The seeded random keystroke-and-paste run, shorter under the sanitizers.

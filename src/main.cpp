@@ -24,11 +24,12 @@ int main(int argc, char *argv[])
     QCoreApplication::setOrganizationName(QStringLiteral("Velmora"));
     QCoreApplication::setApplicationVersion(QStringLiteral(VELMORA_VERSION));
     {
-        // Help and version need no display: they are answered before the window system starts.
+        // Help, version and mistakes need no display: they are answered before the window
+        // system starts.
         QCoreApplication console(argc, argv);
-        const CommandLine early(QCoreApplication::arguments());
-        if (early.request() == CommandLine::Request::Help ||
-            early.request() == CommandLine::Request::Version)
+        const CommandLine early(
+            CommandLine::withoutWindowSystemOptions(QCoreApplication::arguments()));
+        if (early.request() != CommandLine::Request::Start)
             return early.report();
     }
     QApplication app(argc, argv);

@@ -53,6 +53,49 @@ CommandLine::CommandLine(const QStringList &arguments)
         m_page = QDir::cleanPath(QDir::current().absoluteFilePath(pages.first()));
 }
 
+QStringList CommandLine::withoutWindowSystemOptions(const QStringList &arguments)
+{
+    static const QStringList withValue{QStringLiteral("platform"),
+                                       QStringLiteral("platformpluginpath"),
+                                       QStringLiteral("platformtheme"),
+                                       QStringLiteral("plugin"),
+                                       QStringLiteral("qwindowgeometry"),
+                                       QStringLiteral("geometry"),
+                                       QStringLiteral("qwindowicon"),
+                                       QStringLiteral("icon"),
+                                       QStringLiteral("qwindowtitle"),
+                                       QStringLiteral("title"),
+                                       QStringLiteral("display"),
+                                       QStringLiteral("session"),
+                                       QStringLiteral("name"),
+                                       QStringLiteral("style"),
+                                       QStringLiteral("stylesheet")};
+    static const QStringList alone{QStringLiteral("reverse"), QStringLiteral("widgetcount"),
+                                   QStringLiteral("nograb"),  QStringLiteral("dograb"),
+                                   QStringLiteral("sync"),    QStringLiteral("testability")};
+    QStringList kept;
+    for (qsizetype i = 0; i < arguments.size(); ++i) {
+        const QString &argument = arguments.at(i);
+        QString option = argument;
+        if (option.startsWith(QLatin1String("--")))
+            option.remove(0, 1);
+        if (i == 0 || !option.startsWith(u'-') || option == QLatin1String("-")) {
+            kept += argument;
+            continue;
+        }
+        option.remove(0, 1);
+        if (option.startsWith(QLatin1String("style=")) ||
+            option.startsWith(QLatin1String("qmljsdebugger=")) || alone.contains(option))
+            continue;
+        if (withValue.contains(option) && i + 1 < arguments.size()) {
+            ++i;
+            continue;
+        }
+        kept += argument;
+    }
+    return kept;
+}
+
 int CommandLine::report() const
 {
     std::fputs(m_message.toLocal8Bit().constData(),

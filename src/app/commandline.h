@@ -19,6 +19,10 @@ public:
     // The arguments as the program received them, its own name first.
     explicit CommandLine(const QStringList &arguments);
 
+    // The arguments without the options that the window system takes for itself (-platform,
+    // -style, -display and the like), so that they can be judged before it starts.
+    static QStringList withoutWindowSystemOptions(const QStringList &arguments);
+
     Request request() const { return m_request; }
     // The page named, as an absolute path; empty when none was named.
     QString page() const { return m_page; }

@@ -58,7 +58,7 @@ Form1::Form1(const Services &services, QObject *parent)
 
     WebBrowser1.Move(0, 0, 9975, 2895);
     Text1.Move(0, 3720, 8535, 3735);
-    Fonts::apply(Text1, Fonts::designed(QStringLiteral("Fixedsys"), 12, true));
+    Fonts::applyAtEveryRatio(Text1, Fonts::designed(QStringLiteral("Fixedsys"), 12, true));
     List1.Move(840, 4920, 2055, 1080);
     List1.setBackColor(QColor(255, 255, 192));
     List2.Move(3240, 4920, 2175, 1080);
@@ -74,6 +74,14 @@ Form1::Form1(const Services &services, QObject *parent)
     Command2.Move(7200, 2880, 1095, 360);
     Command3.Move(4800, 3480, 975, 360);
     Command4.Move(7200, 3480, 975, 360);
+    Label1.setBuddy(Text2);
+    Label2.setBuddy(Text3);
+    fitCaptions({&Label1, &Label2, &Check1, &Command1, &Command2, &Command3, &Command4});
+
+    Text1.setAccessibleName(QStringLiteral("Page source"));
+    WebBrowser1.setAccessibleName(QStringLiteral("Preview"));
+    List1.setAccessibleName(QStringLiteral("Tags and values"));
+    List2.setAccessibleName(QStringLiteral("Attributes"));
 
     Text1.onChange([this] { Text1_Change(); });
     Text1.onKeyDown([this](int &keyCode, int shift) { Text1_KeyDown(keyCode, shift); });

@@ -5,8 +5,16 @@
 #include "platform/controls.h"
 #include "platform/mainwindow.h"
 
+#include <QAbstractButton>
+#include <QCheckBox>
+#include <QFontMetrics>
+#include <QLabel>
+#include <QStyle>
+#include <QStyleOptionButton>
+
 #include <algorithm>
 #include <cmath>
+#include <utility>
 
 namespace {
 constexpr double Easing = 0.1;
@@ -51,7 +59,47 @@ bool easeHeight(Control &control, double target)
     control.setHeight(std::max(0.0, eased(control.Height(), target)));
     return near(control.Height(), std::max(0.0, target));
 }
+// Captions get no smaller than this, fitting or not.
+constexpr double SmallestPoints = 6;
+constexpr double PointStep = 0.5;
+
+// The caption of a label or button and the width its text may take.
+std::pair<QString, int> captionRoom(QWidget *widget)
+{
+    // A label ends where the box it names begins.
+    if (const auto *label = qobject_cast<QLabel *>(widget)) {
+        const QWidget *buddy = label->buddy();
+        const int width = label->contentsRect().width();
+        return {label->text(), buddy && buddy->x() > label->x()
+                                   ? std::min(width, buddy->x() - label->x())
+                                   : width};
+    }
+    const auto *button = qobject_cast<QAbstractButton *>(widget);
+    if (!button)
+        return {QString(), 0};
+    QStyleOptionButton option;
+    option.initFrom(button);
+    option.text = button->text();
+    const QStyle::SubElement contents = qobject_cast<const QCheckBox *>(button)
+                                            ? QStyle::SE_CheckBoxContents
+                                            : QStyle::SE_PushButtonContents;
+    return {button->text(), button->style()->subElementRect(contents, &option, button).width()};
+}
 } // namespace
+
+void fitCaptions(std::initializer_list<Control *> controls)
+{
+    for (Control *control : controls) {
+        QWidget *widget = control->widget();
+        const auto [caption, room] = captionRoom(widget);
+        QFont font = widget->font();
+        while (QFontMetrics(font).horizontalAdvance(caption) > room &&
+               font.pointSizeF() - PointStep >= SmallestPoints)
+            font.setPointSizeF(font.pointSizeF() - PointStep);
+        if (font != widget->font())
+            widget->setFont(font);
+    }
+}
 
 Layout::Layout(MainWindow &window, BrowserControl &preview, EditControl &editor, Frame &panel,
                Button &command1, Button &command2, Button &command3, Button &command4, Timer &timer)

@@ -1,6 +1,9 @@
 #pragma once
 
+#include <initializer_list>
+
 class BrowserControl;
+class Control;
 class Button;
 class EditControl;
 class Frame;
@@ -34,3 +37,8 @@ private:
     Button &m_command4;
     Timer &m_timer;
 };
+
+// Gives each captioned control (label, button or check box) a font in which its caption fits
+// its width: its own font where it does, otherwise the largest smaller size of that face that
+// does, so that the stand-in faces of a system without the designed ones show whole captions.
+void fitCaptions(std::initializer_list<Control *> controls);

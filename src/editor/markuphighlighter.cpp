@@ -1,5 +1,7 @@
 #include "editor/markuphighlighter.h"
 
+#include "platform/contrast.h"
+
 #include <QElapsedTimer>
 #include <QEvent>
 #include <QFontMetrics>
@@ -28,8 +30,8 @@ constexpr int LongLine = 20000;
 MarkupHighlighter::MarkupHighlighter(QPlainTextEdit *editor)
     : m_editor(editor)
 {
-    for (int kind = 0; kind < MarkupScanner::KindCount; ++kind)
-        m_formats[kind].setForeground(colour(Kind(kind)));
+    chooseColours();
+    m_editor->installEventFilter(this);
     m_idleScan.setSingleShot(true);
     m_idleScan.setInterval(0);
     connect(&m_idleScan, &QTimer::timeout, this, &MarkupHighlighter::scanWhileIdle);
@@ -62,6 +64,23 @@ QColor MarkupHighlighter::colour(Kind kind)
         return QColor(0x9c, 0x2a, 0x2a);
     }
     return Qt::black;
+}
+
+QColor MarkupHighlighter::colour(Kind kind, const QColor &background)
+{
+    constexpr double Wanted = 4.5;
+    return Contrast::readable(colour(kind), background, Wanted);
+}
+
+void MarkupHighlighter::chooseColours()
+{
+    const QColor background = m_editor->palette().color(QPalette::Base);
+    for (int kind = 0; kind < MarkupScanner::KindCount; ++kind)
+        m_formats[kind].setForeground(colour(Kind(kind), background));
+    if (m_enabled) {
+        setEnabled(false);
+        setEnabled(true);
+    }
 }
 
 QTextDocument *MarkupHighlighter::document() const
@@ -108,6 +127,8 @@ bool MarkupHighlighter::eventFilter(QObject *watched, QEvent *event)
 {
     if (event->type() == QEvent::Paint && m_editor && watched == m_editor->viewport())
         colourShownLines();
+    else if (event->type() == QEvent::PaletteChange && m_editor && watched == m_editor)
+        chooseColours();
     return QObject::eventFilter(watched, event);
 }
 

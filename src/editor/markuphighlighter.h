@@ -31,7 +31,11 @@ public:
     // Off, the editor shows plain text and the highlighter costs nothing.
     void setEnabled(bool enabled);
 
+    // The designed colour of a kind, as shown on a white background.
     static QColor colour(MarkupScanner::Kind kind);
+    // The colour shown on this background: the designed one where it reads there (4.5:1),
+    // otherwise one of its hue that does.
+    static QColor colour(MarkupScanner::Kind kind, const QColor &background);
 
 protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
@@ -45,6 +49,8 @@ private:
     };
 
     QTextDocument *document() const;
+    // Takes the colours for the editor's background and colours the text anew with them.
+    void chooseColours();
     void documentChanged(int position, int removed, int added);
     void colourShownLines();
     // Brings the states of the lines up to `blockNumber` up to date.

@@ -53,6 +53,11 @@ void Control::setVisible(bool visible)
     m_widget->setVisible(visible);
 }
 
+void Control::setAccessibleName(const QString &name)
+{
+    m_widget->setAccessibleName(name);
+}
+
 void Control::apply()
 {
     const int left = Units::toPixelsX(m_left);

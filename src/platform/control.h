@@ -1,5 +1,6 @@
 #pragma once
 
+class QString;
 class QWidget;
 
 // Geometry of a control in twips. The control remembers the exact values it was given, as the
@@ -25,6 +26,8 @@ public:
 
     bool Visible() const;
     void setVisible(bool visible);
+    // What a screen reader calls the control.
+    void setAccessibleName(const QString &name);
 
     QWidget *widget() const { return m_widget; }
 

@@ -1,10 +1,7 @@
 #include "platform/controls.h"
 
 #include <QCheckBox>
-#include <QDir>
-#include <QFileInfo>
 #include <QFocusEvent>
-#include <QFontDatabase>
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
@@ -68,6 +65,11 @@ QString Label::Caption() const
     return static_cast<QLabel *>(widget())->text();
 }
 
+void Label::setBuddy(Control &control)
+{
+    static_cast<QLabel *>(widget())->setBuddy(control.widget());
+}
+
 Button::Button(QWidget *parent, const QString &caption)
     : Control(new QPushButton(caption, parent))
 {
@@ -122,8 +124,30 @@ void CheckBox::setValue(int value)
                                            : Qt::Unchecked);
 }
 
+class FrameWidget : public QGroupBox
+{
+public:
+    using QGroupBox::QGroupBox;
+
+protected:
+    void moveEvent(QMoveEvent *event) override
+    {
+        QGroupBox::moveEvent(event);
+        showWhereSeen();
+    }
+    void changeEvent(QEvent *event) override
+    {
+        QGroupBox::changeEvent(event);
+        if (event->type() == QEvent::EnabledChange)
+            showWhereSeen();
+    }
+
+private:
+    void showWhereSeen() { setVisible(isEnabled() || geometry().bottom() >= 0); }
+};
+
 Frame::Frame(QWidget *parent)
-    : Control(new QGroupBox(parent))
+    : Control(new FrameWidget(parent))
 {}
 
 bool Frame::Enabled() const
@@ -174,52 +198,3 @@ void Timer::update()
     else
         m_timer->stop();
 }
-
-namespace Fonts {
-QString designedFacesFolder()
-{
-    return QStringLiteral("/usr/share/wine/fonts");
-}
-
-QStringList addDesignedFaces(const QString &folder, const QString &family)
-{
-    struct Face
-    {
-        const char *family;
-        const char *file;
-    };
-    static constexpr Face faces[] = {
-        {"Tahoma", "tahoma.ttf"}, {"Tahoma", "tahomabd.ttf"}, {"Fixedsys", "fixedsys.ttf"}};
-    QStringList families;
-    for (const Face &face : faces) {
-        const QString path = QDir(folder).filePath(QString::fromLatin1(face.file));
-        if ((!family.isEmpty() && family != QLatin1String(face.family)) || !QFileInfo::exists(path))
-            continue;
-        const int id = QFontDatabase::addApplicationFont(path);
-        if (id >= 0)
-            families += QFontDatabase::applicationFontFamilies(id);
-    }
-    families.removeDuplicates();
-    return families;
-}
-
-QFont designed(const QString &family, double points, bool fixedPitch)
-{
-    if (!QFontDatabase::hasFamily(family))
-        addDesignedFaces(designedFacesFolder(), family);
-    QFont font;
-    if (QFontDatabase::hasFamily(family))
-        font = QFont(family);
-    else
-        font = QFontDatabase::systemFont(fixedPitch ? QFontDatabase::FixedFont
-                                                    : QFontDatabase::GeneralFont);
-    font.setPointSizeF(points);
-    font.setBold(false);
-    return font;
-}
-
-void apply(Control &control, const QFont &font)
-{
-    control.widget()->setFont(font);
-}
-} // namespace Fonts

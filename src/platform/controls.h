@@ -1,6 +1,7 @@
 #pragma once
 
 #include "platform/control.h"
+#include "platform/fonts.h"
 
 #include <QFont>
 #include <QString>
@@ -39,6 +40,8 @@ class Label : public Control
 public:
     Label(QWidget *parent, const QString &caption);
     QString Caption() const;
+    // The control the caption names, for screen readers and the caption's access key.
+    void setBuddy(Control &control);
 };
 
 class Button : public Control
@@ -61,7 +64,8 @@ public:
     QCheckBox *checkBox() const;
 };
 
-// A container of controls with a border and no caption.
+// A container of controls with a border and no caption. Disabled and wholly above its
+// parent's top edge, it is hidden, so that its controls are not reported as showing.
 class Frame : public Control
 {
 public:
@@ -90,18 +94,3 @@ private:
     bool m_enabled = true;
     int m_interval = 0;
 };
-
-namespace Fonts {
-// Where Debian's fonts-wine keeps the faces the window was designed with, out of the system's
-// font configuration.
-QString designedFacesFolder();
-// Registers the designed faces found in the folder, all or those of one family, with the
-// application; returns the families registered. Missing or unreadable files are skipped: the
-// fallbacks of `designed` stand in.
-QStringList addDesignedFaces(const QString &folder, const QString &family = QString());
-// The named face at the given size, or the system's fixed-pitch or general face at that size
-// where the named one is not installed. A family not yet known is first looked for among the
-// designed faces of designedFacesFolder().
-QFont designed(const QString &family, double points, bool fixedPitch);
-void apply(Control &control, const QFont &font);
-} // namespace Fonts

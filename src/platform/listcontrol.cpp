@@ -1,7 +1,9 @@
 #include "platform/listcontrol.h"
 
+#include "platform/contrast.h"
 #include "platform/keycodes.h"
 
+#include <QApplication>
 #include <QKeyEvent>
 #include <QListWidget>
 
@@ -14,6 +16,13 @@ public:
     {}
 
 protected:
+    bool event(QEvent *event) override
+    {
+        if (event->type() == QEvent::ApplicationPaletteChange)
+            m_control->applyColours();
+        return QListWidget::event(event);
+    }
+
     void keyPressEvent(QKeyEvent *event) override
     {
         int keyCode = KeyCodes::virtualKey(*event);
@@ -86,8 +95,29 @@ void ListControl::SetFocus()
 
 void ListControl::setBackColor(const QColor &color)
 {
-    QPalette palette = list()->palette();
-    palette.setColor(QPalette::Base, color);
+    m_backColor = color;
+    applyColours();
+}
+
+// Text of the designed light backgrounds reads at 7:1 (the enhanced level), in the selected
+// item too, which is painted inactive while the editor keeps the focus. The colours aim a little
+// higher, as the thin strokes of smoothed text seldom reach their full colour.
+void ListControl::applyColours()
+{
+    if (!m_backColor.isValid())
+        return;
+    constexpr double Wanted = 8;
+    QPalette palette = QApplication::palette(list());
+    palette.setColor(QPalette::Base, m_backColor);
+    for (const QPalette::ColorGroup group : {QPalette::Active, QPalette::Inactive}) {
+        palette.setColor(
+            group, QPalette::Text,
+            Contrast::readable(palette.color(group, QPalette::Text), m_backColor, Wanted));
+        palette.setColor(group, QPalette::Highlight,
+                         Contrast::readable(palette.color(group, QPalette::Highlight),
+                                            palette.color(group, QPalette::HighlightedText),
+                                            Wanted));
+    }
     list()->setPalette(palette);
 }
 

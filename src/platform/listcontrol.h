@@ -2,11 +2,11 @@
 
 #include "platform/control.h"
 
+#include <QColor>
 #include <QString>
 
 #include <functional>
 
-class QColor;
 class QListWidget;
 
 // A pop-up word list. Showing it never takes the focus from the editor.
@@ -25,6 +25,7 @@ public:
     void setListIndex(int index);
     QString Text() const;
     void SetFocus();
+    // The item text and the selected item get colours that read on it, whatever the palette.
     void setBackColor(const QColor &color);
 
     void onKeyDown(KeyDownHandler handler) { m_keyDown = std::move(handler); }
@@ -34,6 +35,8 @@ public:
 private:
     friend class ListWidget;
     bool keyDown(int &keyCode, int shift);
+    void applyColours();
 
     KeyDownHandler m_keyDown;
+    QColor m_backColor;
 };

@@ -492,8 +492,10 @@ void TestDocuments::fileKept()
     const QString link = tw.folder.filePath(QStringLiteral("link.html"));
     const bool hardLink = QTest::currentDataTag() == QByteArray("hard link");
     put(path, "old\r\n");
-    if (otherUser)
-        QVERIFY(::chown(QFile::encodeName(path).constData(), 65534, 65533) == 0);
+    // A root without the privilege (an unprivileged container) cannot either.
+    if (otherUser && ::chown(QFile::encodeName(path).constData(), 65534, 65533) != 0)
+        QSKIP(qPrintable(QStringLiteral("cannot give a file to another user here: ") +
+                         QString::fromLocal8Bit(strerror(errno))));
     // Root may not read another user's page in this test, where permission bits bind it.
     const auto mode =
         otherUser ? QFileDevice::Permissions(0x6666)

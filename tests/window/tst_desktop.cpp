@@ -1,0 +1,277 @@
+#include "doubles/testwindow.h"
+
+#include "app/layout.h"
+#include "editor/markuphighlighter.h"
+#include "platform/contrast.h"
+#include "platform/fonts.h"
+
+#include <QAccessible>
+#include <QApplication>
+#include <QListWidget>
+#include <QPainter>
+#include <QPlainTextEdit>
+#include <QProcess>
+#include <QRawFont>
+#include <QScopeGuard>
+#include <QTest>
+
+namespace {
+// Tallest run of ink in the image, in its own pixels.
+int inkHeight(const QImage &image, const QColor &background)
+{
+    int top = image.height(), bottom = -1;
+    for (int y = 0; y < image.height(); ++y)
+        for (int x = 0; x < image.width(); ++x)
+            if (image.pixelColor(x, y) != background)
+                top = std::min(top, y), bottom = std::max(bottom, y);
+    return bottom - top + 1;
+}
+
+// The most contrasting pixel of the rows against the colour at their left edge.
+double rowContrast(const QImage &image, int top, int bottom)
+{
+    const QColor background = image.pixelColor(2, (top + bottom) / 2);
+    double best = 1;
+    for (int y = top; y < bottom; ++y)
+        for (int x = 0; x < image.width() * 2 / 3; ++x)
+            best = std::max(best, Contrast::ratio(image.pixelColor(x, y), background));
+    return best;
+}
+} // namespace
+
+// The window on every desktop: device pixel ratios, palettes, characters, screen readers and a
+// command line without a display.
+class TestDesktop : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void editorAtRatios();
+    void atRatio();
+    void boxedCharactersFallBack();
+    void palettes_data();
+    void palettes();
+    void accessibleNames();
+    void captionsFitInStandInFaces();
+    void withoutDisplay_data();
+    void withoutDisplay();
+};
+
+// The editor's glyphs grow with the ratio, and the list stands at the caret.
+void TestDesktop::editorAtRatios()
+{
+    QList<double> heights;
+    for (const char *ratio : {"1", "1.5", "2"}) {
+        QProcess child;
+        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+        environment.insert(QStringLiteral("QT_SCALE_FACTOR"), QString::fromLatin1(ratio));
+        environment.insert(QStringLiteral("VELMORA_AT_RATIO"), QString::fromLatin1(ratio));
+        child.setProcessEnvironment(environment);
+        child.start(QCoreApplication::applicationFilePath(), {QStringLiteral("atRatio")});
+        QVERIFY(child.waitForFinished(120000));
+        const QString output = QString::fromLocal8Bit(child.readAllStandardOutput());
+        QVERIFY2(child.exitCode() == 0, qPrintable(output));
+        heights +=
+            output.section(QStringLiteral("glyph height "), 1).section(u'\n', 0, 0).toDouble();
+    }
+    QVERIFY2(heights[0] >= 8, qPrintable(QString::number(heights[0])));
+    QVERIFY(qAbs(heights[1] / heights[0] - 1.5) < 0.2 && qAbs(heights[2] / heights[0] - 2) < 0.2);
+}
+
+void TestDesktop::atRatio()
+{
+    const double ratio = qEnvironmentVariable("VELMORA_AT_RATIO").toDouble();
+    if (ratio == 0)
+        QSKIP("run by editorAtRatios");
+    TestWindow tw;
+    tw.loadPage("<p>HHHH</p>\r\n");
+    Form1 &form = *tw.form;
+    QPlainTextEdit *editor = form.Text1.editor();
+    QCOMPARE(editor->devicePixelRatioF(), ratio);
+    editor->setFocus();
+    QTest::keyClick(editor, Qt::Key_End);
+    tw.type(QStringLiteral("<"));
+    QVERIFY(form.List1.Visible());
+    const QPoint caret =
+        editor->viewport()->mapTo(form.window.innerArea(), editor->cursorRect().topLeft());
+    const double line = QFontMetricsF(form.window.innerArea()->font()).height() * 1.5;
+    QVERIFY(qAbs(form.List1.list()->x() - caret.x()) <= 1);
+    QVERIFY(qAbs(form.List1.list()->y() - caret.y() - line) <= 1.5);
+
+    const QImage shot = editor->viewport()->grab(QRect(0, 0, 40, 40)).toImage();
+    qInfo("glyph height %d", inkHeight(shot, editor->palette().color(QPalette::Base)));
+}
+
+// Characters that Fixedsys claims but draws as a box come from a fallback face, unlike one
+// another, at every size.
+void TestDesktop::boxedCharactersFallBack()
+{
+    QFile file(Fonts::designedFacesFolder() + QStringLiteral("/fixedsys.ttf"));
+    if (!file.open(QIODevice::ReadOnly))
+        QSKIP("no fonts-wine");
+    const QByteArray original = file.readAll();
+    const QString characters = QStringLiteral("\u20ac\u2018\u2019\u201c\u201d\u2013\u2014\u2026");
+    const QList<char32_t> boxed = Fonts::boxedCharacters(QRawFont(original, 15));
+    const QRawFont cleaned(Fonts::withoutBoxedCharacters(original), 15);
+    QVERIFY(cleaned.supportsCharacter(u'A') && cleaned.supportsCharacter(u'\u00e9'));
+    for (const QChar c : characters)
+        QVERIFY(boxed.contains(c.unicode()) && !cleaned.supportsCharacter(c));
+
+    const QFont designed = Fonts::designed(QStringLiteral("Fixedsys"), 12, true);
+    QCOMPARE(QFontInfo(designed).family(), QStringLiteral("Fixedsys"));
+    for (const double points : {12.0, 24.0}) {
+        QFont font = designed;
+        font.setPointSizeF(points);
+        QList<QImage> drawn;
+        for (const QChar c : characters) {
+            QImage image(40, 40, QImage::Format_Grayscale8);
+            image.fill(Qt::white);
+            QPainter painter(&image);
+            painter.setFont(font);
+            painter.drawText(4, 30, c);
+            painter.end();
+            QVERIFY2(!drawn.contains(image), qPrintable(c));
+            drawn += image;
+        }
+    }
+}
+
+void TestDesktop::palettes_data()
+{
+    QTest::addColumn<QPalette>("palette");
+    QTest::addRow("light") << QApplication::palette();
+    QPalette dark;
+    for (const auto &[role, colour] : {std::pair{QPalette::Window, QColor(45, 45, 45)},
+                                       {QPalette::WindowText, Qt::white},
+                                       {QPalette::Base, QColor(30, 30, 30)},
+                                       {QPalette::Text, Qt::white},
+                                       {QPalette::Highlight, QColor(42, 130, 218)},
+                                       {QPalette::HighlightedText, Qt::white}})
+        dark.setColor(role, colour);
+    QTest::addRow("dark") << dark;
+}
+
+// Every markup colour reads on the editor's background, the lists' text and their selected
+// item on the lists' designed backgrounds; on the light palette the designed colours stay.
+void TestDesktop::palettes()
+{
+    QFETCH(QPalette, palette);
+    const QPalette before = QApplication::palette();
+    QApplication::setPalette(palette);
+    const auto restore = qScopeGuard([&] { QApplication::setPalette(before); });
+    TestWindow tw;
+    tw.loadPage("<!DOCTYPE html><!-- c --><p class=\"v\">&amp;<script>s</script>"
+                "<style>t</style>\r\n");
+    Form1 &form = *tw.form;
+    QPlainTextEdit *editor = form.Text1.editor();
+    const QImage shot = editor->viewport()->grab().toImage();
+    const QColor background = shot.pixelColor(shot.width() - 2, shot.height() - 2);
+    QCOMPARE(background, palette.color(QPalette::Base));
+    QSet<QRgb> shown;
+    for (int y = 0; y < 20; ++y)
+        for (int x = 0; x < shot.width(); ++x)
+            shown.insert(shot.pixel(x, y));
+    for (int kind = 0; kind < MarkupScanner::KindCount; ++kind) {
+        const QColor colour = MarkupHighlighter::colour(MarkupScanner::Kind(kind), background);
+        QVERIFY2(shown.contains(colour.rgb()), qPrintable(colour.name()));
+        QVERIFY(Contrast::ratio(colour, background) >= 4.5);
+        if (qstrcmp(QTest::currentDataTag(), "light") == 0)
+            QCOMPARE(colour, MarkupHighlighter::colour(MarkupScanner::Kind(kind)));
+    }
+
+    editor->setFocus();
+    QTest::keyClick(editor, Qt::Key_End);
+    tw.type(QStringLiteral("<t"));
+    for (ListControl *control : {&form.List1, &form.List2}) {
+        control->setVisible(true);
+        control->setListIndex(1);
+        QListWidget *list = control->list();
+        const QImage items = list->viewport()->grab().toImage();
+        for (const int row : {1, 2}) { // selected, and not
+            const QRect item = list->visualItemRect(list->item(row));
+            QVERIFY2(rowContrast(items, item.top(), item.bottom()) >= 7, QByteArray::number(row));
+        }
+    }
+}
+
+// Screen readers hear a name for every control, the find boxes named by their captions, and
+// nothing of the closed panel.
+void TestDesktop::accessibleNames()
+{
+    TestWindow tw;
+    tw.load();
+    Form1 &f = *tw.form;
+    const std::pair<Control *, const char *> named[] = {
+        {&f.Text1, "Page source"},     {&f.WebBrowser1, "Preview"}, {&f.Text2, "Content:"},
+        {&f.Text3, "Replace:"},        {&f.Check1, "Match case"},   {&f.Command1, "Find (next)"},
+        {&f.Command2, "Replace"},      {&f.Command3, "Close(F3)"},  {&f.Command4, "Rp all"},
+        {&f.List1, "Tags and values"}, {&f.List2, "Attributes"}};
+    for (const auto &[control, name] : named) {
+        QAccessibleInterface *face = QAccessible::queryAccessibleInterface(control->widget());
+        QCOMPARE(face->text(QAccessible::Name), QString::fromUtf8(name));
+    }
+    const auto relation =
+        QAccessible::queryAccessibleInterface(f.Text2.widget())->relations(QAccessible::Label);
+    QVERIFY(!relation.isEmpty() && relation.first().first->object() == f.Label1.widget());
+    QAccessibleInterface *box = QAccessible::queryAccessibleInterface(f.Text2.widget());
+    QVERIFY(box->state().invisible);
+    tw.trigger(QStringLiteral("Find or Replace"));
+    QVERIFY(!box->state().invisible);
+    tw.trigger(QStringLiteral("Find or Replace"));
+    QTRY_VERIFY(box->state().invisible);
+}
+
+// In a face wider than Tahoma the captions shrink until they fit, a label's before its box.
+void TestDesktop::captionsFitInStandInFaces()
+{
+    QWidget window;
+    window.setFont(QFont(QStringLiteral("DejaVu Sans"), 9));
+    Label label(&window, QStringLiteral("Content:"));
+    TextBox box(&window);
+    Button button(&window, QStringLiteral("Find (next)"));
+    label.Move(120, 240, 975, 255);
+    box.Move(840, 240, 2655, 315);
+    button.Move(3600, 2880, 1095, 360);
+    label.setBuddy(box);
+    fitCaptions({&label, &button});
+    QVERIFY(QFontMetrics(label.widget()->font()).horizontalAdvance(label.Caption()) <= 48);
+    QVERIFY(label.widget()->font().pointSizeF() < 9);
+    QVERIFY(QFontMetrics(button.widget()->font()).horizontalAdvance(button.Caption()) <= 73 - 8);
+}
+
+void TestDesktop::withoutDisplay_data()
+{
+    QTest::addColumn<QStringList>("arguments");
+    QTest::addColumn<int>("exitStatus");
+    QTest::addColumn<QString>("printed");
+    QTest::addRow("help") << QStringList{QStringLiteral("--help")} << 0
+                          << QStringLiteral("[options] [page]");
+    QTest::addRow("unknown option, after a window-system one")
+        << QStringList{QStringLiteral("-style"), QStringLiteral("Fusion"),
+                       QStringLiteral("--bogus")}
+        << 2 << QStringLiteral("velmora: Unknown option 'bogus'.");
+    QTest::addRow("two pages") << QStringList{QStringLiteral("a"), QStringLiteral("b")} << 2
+                               << QStringLiteral("velmora: Only one page");
+}
+
+// The program's own answers need no display.
+void TestDesktop::withoutDisplay()
+{
+    QFETCH(QStringList, arguments);
+    QFETCH(int, exitStatus);
+    QFETCH(QString, printed);
+    QProcess velmora;
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    for (const char *name : {"QT_QPA_PLATFORM", "DISPLAY", "WAYLAND_DISPLAY"})
+        environment.remove(QString::fromLatin1(name));
+    velmora.setProcessEnvironment(environment);
+    velmora.start(QStringLiteral(VELMORA_EXECUTABLE), arguments);
+    QVERIFY(velmora.waitForFinished(60000));
+    QCOMPARE(velmora.exitStatus(), QProcess::NormalExit);
+    QCOMPARE(velmora.exitCode(), exitStatus);
+    QVERIFY(QString::fromLocal8Bit(velmora.readAll() + velmora.readAllStandardError())
+                .contains(printed));
+}
+
+QTEST_MAIN(TestDesktop)
+#include "tst_desktop.moc"
