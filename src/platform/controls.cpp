@@ -136,15 +136,6 @@ void Frame::setEnabled(bool enabled)
     widget()->setEnabled(enabled);
 }
 
-Timer::Timer()
-    : m_timer(new QTimer)
-{}
-
-Timer::~Timer()
-{
-    delete m_timer;
-}
-
 void Timer::setEnabled(bool enabled)
 {
     m_enabled = enabled;
@@ -159,20 +150,20 @@ void Timer::setInterval(int milliseconds)
 
 void Timer::onTimer(std::function<void()> handler)
 {
-    QObject::connect(m_timer, &QTimer::timeout, m_timer, [handler] { handler(); });
+    QObject::connect(&m_timer, &QTimer::timeout, &m_timer, [handler] { handler(); });
 }
 
 bool Timer::isRunning() const
 {
-    return m_timer->isActive();
+    return m_timer.isActive();
 }
 
 void Timer::update()
 {
     if (m_enabled && m_interval > 0)
-        m_timer->start(m_interval);
+        m_timer.start(m_interval);
     else
-        m_timer->stop();
+        m_timer.stop();
 }
 
 namespace Fonts {

@@ -5,6 +5,7 @@
 #include <QFont>
 #include <QString>
 #include <QStringList>
+#include <QTimer>
 
 #include <functional>
 
@@ -14,7 +15,6 @@ class QGroupBox;
 class QLabel;
 class QLineEdit;
 class QPushButton;
-class QTimer;
 
 // A single-line text box.
 class TextBox : public Control
@@ -74,8 +74,6 @@ public:
 class Timer
 {
 public:
-    Timer();
-    ~Timer();
     bool Enabled() const { return m_enabled; }
     void setEnabled(bool enabled);
     int Interval() const { return m_interval; }
@@ -86,7 +84,7 @@ public:
 private:
     void update();
 
-    QTimer *m_timer;
+    QTimer m_timer;
     bool m_enabled = true;
     int m_interval = 0;
 };

@@ -11,7 +11,7 @@
 
 namespace {
 // An update in place that has not answered by then is given up, and the preview reloaded.
-constexpr std::chrono::seconds Patience(30);
+constexpr std::chrono::seconds PatchAnswerTimeout(30);
 
 } // namespace
 
@@ -20,8 +20,8 @@ PreviewUpdater::PreviewUpdater(const EditControl &Text1, BrowserControl &browser
     , m_browser(browser)
 {
     m_patience.setSingleShot(true);
-    m_patience.setInterval(Patience);
-    QObject::connect(&m_patience, &QTimer::timeout, [this] { patchEnded(QString()); });
+    m_patience.setInterval(PatchAnswerTimeout);
+    QObject::connect(&m_patience, &QTimer::timeout, &m_patience, [this] { patchEnded(QString()); });
     m_browser.onLoadEnded([this] { loadEnded(); });
 }
 
