@@ -1,16 +1,21 @@
+#include "assisttesting.h"
+
 #include "editor/editcontrol.h"
 #include "platform/qtkeysender.h"
 
-#include <QApplication>
 #include <QClipboard>
+#include <QContextMenuEvent>
 #include <QDropEvent>
 #include <QInputMethodEvent>
+#include <QMenu>
 #include <QMimeData>
-#include <QPlainTextEdit>
-#include <QTest>
+#include <QPushButton>
+#include <QTimer>
 
-// The edit control's keys, clipboard, drops and input methods on the real widget; its text
-// model alone is tested in the unit tier.
+// The edit control's keys, clipboard, drops, input methods and context menu on the real widget,
+// and undo and redo of each user action in the window as one step, with the change handler run
+// once, so that the preview and the changed mark follow. The text model alone is tested in the
+// unit tier.
 class TestEditControl : public QObject
 {
     Q_OBJECT
@@ -21,7 +26,10 @@ private slots:
     void edits();
     void keyOrder_data();
     void keyOrder();
-    void sentKeys();
+    void queuedKeyRunsAfterTheCharacter();
+    void undoAndRedo_data();
+    void undoAndRedo();
+    void openingStartsAfresh();
 
 private:
     void press(const QString &keys);
@@ -32,8 +40,8 @@ private:
 };
 
 // The starting text with the program's selection and write, then keys by their names ("Drop"
-// drops the clipboard's text at the caret, "Commit" commits it from an input method, "Bold"
-// changes the format of the whole text).
+// drops the clipboard's text at the caret, "Menu:Cut" chooses from the context menu, "Commit"
+// commits it from an input method, "Bold" changes the format of the whole text).
 struct EditCase
 {
     const char *name, *text;
@@ -43,6 +51,39 @@ struct EditCase
     const char *expectedClipboard;
 };
 Q_DECLARE_METATYPE(EditCase)
+
+using namespace AssistTesting;
+
+namespace {
+// "keys:..." typed, "menu:caption" of the Insert menu, "rpall:find>replacement" and
+// "replace:find>replacement" through the find panel's buttons.
+void act(TestWindow &test, const QString &action)
+{
+    Form1 &form = *test.form;
+    const QString what = action.section(u':', 1);
+    if (action.startsWith(QLatin1String("keys:"))) {
+        typeKeys(form, what);
+    } else if (action.startsWith(QLatin1String("menu:"))) {
+        test.trigger(what);
+    } else {
+        form.Text2.setText(what.section(u'>', 0, 0));
+        form.Text3.setText(what.section(u'>', 1));
+        Button &button = action.startsWith(QLatin1String("rpall:")) ? form.Command4 : form.Command2;
+        QTest::mouseClick(button.button(), Qt::LeftButton);
+    }
+}
+} // namespace
+
+// The starting text and caret, keys that set the scene, then the action, and the text and
+// caret after it.
+struct UndoCase
+{
+    const char *name, *text;
+    int caret;
+    const char *setup, *action, *expected;
+    int expectedCaret;
+};
+Q_DECLARE_METATYPE(UndoCase)
 
 void TestEditControl::init()
 {
@@ -72,6 +113,26 @@ void TestEditControl::press(const QString &keys)
             QTextCharFormat bold;
             bold.setFontWeight(QFont::Bold);
             all.mergeCharFormat(bold);
+        } else if (name.startsWith(QLatin1String("Menu:"))) { // the editor's own context menu
+            bool chosen = false;
+            QTimer::singleShot(0, [&] {
+                auto *menu = qobject_cast<QMenu *>(QApplication::activePopupWidget());
+                for (QAction *action : menu->actions()) {
+                    if (action->text().remove(u'&').remove(u' ') == name.mid(5) &&
+                        action->isEnabled()) {
+                        menu->setActiveAction(action);
+                        QTest::keyClick(menu, Qt::Key_Return);
+                        chosen = true;
+                        return;
+                    }
+                }
+                menu->close();
+            });
+            QWidget *const viewport = m_edit->editor()->viewport();
+            QContextMenuEvent event(QContextMenuEvent::Mouse, QPoint(5, 5),
+                                    viewport->mapToGlobal(QPoint(5, 5)));
+            QApplication::sendEvent(viewport, &event);
+            QVERIFY2(chosen, qPrintable(name));
         } else if (name == QLatin1String("Commit")) {
             QInputMethodEvent commit;
             commit.setCommitString(source->text());
@@ -89,34 +150,28 @@ void TestEditControl::edits_data()
     const char *const ab = "ab", *const aCrLfB = "a\r\nb", *const page = "ab\r\ncd";
     const EditCase cases[] = {
         {"shift+enter", ab, 1, 0, nullptr, nullptr, "Shift+Return", aCrLfB, 3, nullptr},
-        {"ctrl+enter", ab, 1, 0, nullptr, nullptr, "Ctrl+Return", aCrLfB, 3, nullptr},
-        {"alt+enter", ab, 1, 0, nullptr, nullptr, "Alt+Return", aCrLfB, 3, nullptr},
-        {"keypad enter", ab, 1, 0, nullptr, nullptr, "Num+Enter", aCrLfB, 3, nullptr},
         {"shift+keypad enter", ab, 1, 0, nullptr, nullptr, "Shift+Num+Enter", aCrLfB, 3, nullptr},
         {"enter after lone lf", "a\nb", 3, 0, nullptr, nullptr, "Return", "a\nb\r\n", 5, nullptr},
         {"backspace, crlf", "a\r\nb\nc", 3, 0, nullptr, nullptr, "Backspace", "ab\nc", 1, nullptr},
         {"delete, cr meets lf", "\rx\n", 1, 0, nullptr, nullptr, "Delete", "\r\n", 2, nullptr},
-        {"shift+space", ab, 1, 0, nullptr, nullptr, "Shift+Space", "a b", 2, nullptr},
-        {"ctrl+space", ab, 1, 0, nullptr, nullptr, "Ctrl+Space", "a b", 2, nullptr},
         {"ctrl+shift+space", ab, 1, 0, nullptr, nullptr, "Ctrl+Shift+Space", "a b", 2, nullptr},
         {"user moves the caret", "abc", 1, 0, nullptr, nullptr, "Right", "abc", 2, nullptr},
         {"write inside crlf", page, 3, 0, "X", nullptr, "Z", "ab\rXz\ncd", 5, nullptr},
         {"cr before lone lf", "a\nb", 1, 0, "\r", nullptr, "Z", "az\r\nb", 2, nullptr},
         {"crlf written whole", page, 2, 2, "\r\n\r\n", nullptr, "Z", "ab\r\n\r\nzcd", 7, nullptr},
-        {"pasted lf", "<>", 1, 0, nullptr, "x\ny", "Ctrl+V", "<x\r\ny>", 5, nullptr},
         {"pasted lf cr", "<>", 1, 0, nullptr, "x\n\ry", "Ctrl+V", "<x\r\n\r\ny>", 7, nullptr},
-        {"pasted ps", "<>", 1, 0, nullptr, "x\u2029y", "Ctrl+V", "<x\r\ny>", 5, nullptr},
-        {"dropped cr", "<>", 1, 0, nullptr, "x\ry", "Drop", "<x\r\ny>", 5, nullptr},
         {"dropped ls", "<>", 1, 0, nullptr, "x\u2028y", "Drop", "<x\r\ny>", 5, nullptr},
         {"committed ls", "<>", 1, 0, nullptr, "x\u2028y", "Commit", "<x\r\ny>", 5, nullptr},
         {"paste after lone cr", "", 0, 0, "p\rx", "\nab", "Left Ctrl+V c", "p\r\r\nabcx", 7,
          nullptr},
         {"format change", "<p>a\r\nb\rc</p>", 3, 0, nullptr, nullptr, "Bold X", "<p>xa\r\nb\rc</p>",
          4, nullptr},
+        {"menu copy and paste", "a\r\nb\rc", 0, 0, nullptr, nullptr,
+         "Menu:SelectAll Menu:Copy Ctrl+End Menu:Paste", "a\r\nb\rca\r\nb\rc", 12, "a\nb\nc"},
+        {"menu cut, undo, redo, undo", "a\r\nb\rc", 0, 0, nullptr, nullptr,
+         "Menu:SelectAll Menu:Cut Menu:Undo Menu:Redo Menu:Undo", "a\r\nb\rc", 0, "a\nb\nc"},
         {"cut and paste in place", "<p>\r\nx\ry\n</p>\r\n", 0, 0, nullptr, nullptr,
          "Ctrl+A Ctrl+X Ctrl+V", "<p>\r\nx\ry\n</p>\r\n", 15, "<p>\nx\ny\n</p>\n"},
-        {"copy and paste at the end", aCrLfB, 0, 0, nullptr, nullptr,
-         "Ctrl+A Ctrl+C Ctrl+End Ctrl+V", "a\r\nba\r\nb", 8, "a\nb"},
         {"cut a line and paste it above", "one\r\ntwo\r\n", 0, 0, nullptr, nullptr,
          "Down Shift+Down Ctrl+X Up Ctrl+V", "two\r\none\r\n", 5, "two\n"},
     };
@@ -200,28 +255,109 @@ void TestEditControl::keyOrder()
     QCOMPARE(m_edit->Text(), expectedEvents.section(QLatin1String("change "), 1));
 }
 
-// A queued key runs after the character that sent it; a waited-for key before SendKeys returns.
-void TestEditControl::sentKeys()
+// A queued key runs after the character that sent it.
+void TestEditControl::queuedKeyRunsAfterTheCharacter()
 {
     QtKeySender keys;
     m_edit->setText(QStringLiteral("xyz"));
     m_edit->setSelStart(1);
-    m_edit->onKeyPress([&](int &keyAscii) {
-        if (keyAscii == int('a'))
-            keys.SendKeys(QStringLiteral("{Del}"));
-        if (keyAscii == int(' ')) {
-            keyAscii = 0;
-            keys.SendKeys(QStringLiteral("="), true);
-            m_events.append(QStringLiteral("after send ") + m_edit->Text());
-        }
-    });
+    m_edit->onKeyPress([&](int &) { keys.SendKeys(QStringLiteral("{Del}")); });
     QTest::keyClicks(m_edit->editor(), QStringLiteral("a"));
     QCOMPARE(m_edit->Text(), QStringLiteral("xayz"));
     QCoreApplication::processEvents();
     QCOMPARE(m_edit->Text(), QStringLiteral("xaz"));
-    QTest::keyClicks(m_edit->editor(), QStringLiteral(" "));
-    QCOMPARE(m_edit->Text(), QStringLiteral("xa=z"));
-    QCOMPARE(m_events.last(), QStringLiteral("after send xa=z"));
+}
+
+void TestEditControl::undoAndRedo_data()
+{
+    QTest::addColumn<UndoCase>("row");
+    const UndoCase cases[] = {
+        {"typed word", "<p>", 3, "", "keys:abc", "<p>abc", 6},
+        {"completion by space", "", 0, "<ta", "keys: ", "<table ", 7},
+        {"attribute completed by space", "", 0, "<table bo", "keys: ", "<table border=", 14},
+        {"quoted value completed", "<font face=\"\">", 12, "ari",
+         "keys: ", "<font face=\"arial\" >", 19},
+        {"space in a list", "", 0, "<table b{Down}", "keys: ", "<table background=", 18},
+        {"closing tag by >", "", 0, "<table", "keys:>", "<table></table>", 7},
+        {"enter finishing a tag", "", 0, "<br", "keys:{Return}", "<br>\r\n", 6},
+        {"insert menu command", "abcd", 1, "{Shift+Right}{Shift+Right}", "menu:<p...",
+         "a<p>bc</p>d", 6},
+        {"table command", "", 0, "", "menu:<table...",
+         "<table>\r\n   <tr>\r\n      <td></td>\r\n   </tr>\r\n</table>", 28},
+        {"rp all", "a b a", 2, "", "rpall:a>xy", "xy b xy", 0},
+        {"replace", "one two one", 4, "{Shift+Right}{Shift+Right}{Shift+Right}", "replace:one>x",
+         "one x one", 6},
+        {"lone breaks typed over", "a\rb\nc", 0, "{Ctrl+A}", "keys:z", "z", 1},
+        {"paste", "ab", 1, "", "keys:{Ctrl+V}", "ap\r\nqb", 5},
+    };
+    for (const UndoCase &row : cases)
+        QTest::addRow("%s", row.name) << row;
+}
+
+// One undo gives back the text, the selection and the preview before the action, one redo
+// those after it; each runs the change handler once.
+void TestEditControl::undoAndRedo()
+{
+    QFETCH(UndoCase, row);
+    const QString action = QString::fromUtf8(row.action);
+    const QString expected = QString::fromUtf8(row.expected);
+
+    const auto window = windowWith(QString::fromUtf8(row.text), row.caret);
+    TestWindow &test = *window;
+    Form1 &form = *test.form;
+    QGuiApplication::clipboard()->setText(QStringLiteral("p\nq"));
+    if (!action.startsWith(QLatin1String("keys:")) && !action.startsWith(QLatin1String("menu:")))
+        form.search_Click();
+    form.Text1.SetFocus();
+    form.Text1.setSelStart(row.caret);
+    typeKeys(form, QString::fromUtf8(row.setup));
+    const auto caret = [&] { return qMakePair(form.Text1.SelStart(), form.Text1.SelLength()); };
+    const QString before = form.Text1.Text();
+    const auto caretBefore = caret();
+    int changes = 0;
+    form.Text1.onChange([&] {
+        ++changes;
+        form.Text1_Change();
+    });
+    act(test, action);
+    QCOMPARE(form.Text1.Text(), expected);
+    QCOMPARE(form.Text1.SelStart(), row.expectedCaret);
+    const auto caretAfter = caret();
+
+    for (const QString &keys : {QStringLiteral("Alt+Backspace"), QStringLiteral("Ctrl+Y"),
+                                QStringLiteral("Alt+Backspace"), QStringLiteral("Ctrl+Shift+Z")}) {
+        const bool undoing = keys.startsWith(u'A');
+        changes = 0;
+        form.page.ischanged = 0;
+        const QKeyCombination key = QKeySequence(keys)[0];
+        QTest::keyClick(form.Text1.editor(), key.key(), key.keyboardModifiers());
+        const QString &now = undoing ? before : expected;
+        QCOMPARE(form.Text1.Text(), now);
+        QCOMPARE(caret(), undoing ? caretBefore : caretAfter);
+        QCOMPARE(changes, 1);
+        QCOMPARE(form.page.ischanged, qint16(1));
+        QCOMPARE(test.preview(), PreviewHeader + now.toUtf8() + "\r\n");
+    }
+}
+
+// Undo after opening a page never goes back into the page before it.
+void TestEditControl::openingStartsAfresh()
+{
+    TestWindow test;
+    test.loadPage(QByteArrayLiteral("first\r\n"));
+    Form1 &form = *test.form;
+    form.Text1.SetFocus();
+    test.type(QStringLiteral("abc"));
+    const QString second = test.folder.filePath(QStringLiteral("second.html"));
+    TestWindow::writeFile(second, QByteArrayLiteral("second\r\n"));
+    test.dialog.files.append(second);
+    test.messageBox.answers = {MessageBox::No};
+    form.open_Click();
+    const QString opened = form.Text1.Text();
+    QVERIFY(opened.startsWith(QLatin1String("second")));
+    QTest::keyClick(form.Text1.editor(), Qt::Key_Backspace, Qt::AltModifier);
+    QCOMPARE(form.Text1.Text(), opened);
+    QCOMPARE(form.page.ischanged, qint16(0));
 }
 
 QTEST_MAIN(TestEditControl)
