@@ -57,7 +57,7 @@ public:
     bool Floadfile(const QString &file, QString *reason);
 
 private:
-    bool openChosen(const QString &name);
+    bool openChosen(const QString &chosen);
     void startNewPage();
     void showPreviewAgain();
     bool mayReplace(const QString &path);

@@ -30,11 +30,12 @@ public:
         virtual bool canRun(Command command) const = 0;
         virtual void run(Command command) = 0;
 
+        Client(const Client &) = delete;
+        Client &operator=(const Client &) = delete;
+
     protected:
         Client() = default;
         ~Client() = default;
-        Client(const Client &) = delete;
-        Client &operator=(const Client &) = delete;
     };
 
     EditorWidget(Client *client, QWidget *parent);

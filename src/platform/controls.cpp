@@ -84,7 +84,7 @@ QString Button::Caption() const
     return button()->text();
 }
 
-void Button::onClick(std::function<void()> handler)
+void Button::onClick(const std::function<void()> &handler)
 {
     QObject::connect(button(), &QPushButton::clicked, button(), [handler] { handler(); });
 }
@@ -148,7 +148,7 @@ void Timer::setInterval(int milliseconds)
     update();
 }
 
-void Timer::onTimer(std::function<void()> handler)
+void Timer::onTimer(const std::function<void()> &handler)
 {
     QObject::connect(&m_timer, &QTimer::timeout, &m_timer, [handler] { handler(); });
 }

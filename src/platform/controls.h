@@ -46,7 +46,7 @@ class Button : public Control
 public:
     Button(QWidget *parent, const QString &caption);
     QString Caption() const;
-    void onClick(std::function<void()> handler);
+    void onClick(const std::function<void()> &handler);
     QPushButton *button() const;
 };
 
@@ -78,7 +78,7 @@ public:
     void setEnabled(bool enabled);
     int Interval() const { return m_interval; }
     void setInterval(int milliseconds);
-    void onTimer(std::function<void()> handler);
+    void onTimer(const std::function<void()> &handler);
     bool isRunning() const;
 
 private:
