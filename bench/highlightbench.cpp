@@ -1,5 +1,7 @@
 #include "highlightbench.h"
 
+#include "statistics.h"
+
 #include "fakebrowser.h"
 #include "fakecommondialog.h"
 #include "fakemessagebox.h"
@@ -25,14 +27,6 @@
 #include <memory>
 
 namespace {
-double median(QList<double> samples)
-{
-    if (samples.isEmpty())
-        return 0;
-    std::sort(samples.begin(), samples.end());
-    return samples.at(samples.size() / 2);
-}
-
 // Milliseconds that `work` takes.
 double timed(const std::function<void()> &work)
 {
@@ -165,9 +159,9 @@ QPair<Costs, Costs> measureWindows(const QString &page, int keys)
         window.viewport()->repaint();
         costs[w].openComment = window.key(Qt::Key_Minus).second;
         costs[w].toEnd = window.key(Qt::Key_End, Qt::ControlModifier).second;
-        costs[w].openPainted = median(opens[w]);
-        costs[w].key = median(handled[w]);
-        costs[w].keyPainted = median(painted[w]);
+        costs[w].openPainted = stats(opens[w]).median;
+        costs[w].key = stats(handled[w]).median;
+        costs[w].keyPainted = stats(painted[w]).median;
     }
     return {costs[0], costs[1]};
 }
@@ -197,7 +191,7 @@ QPair<double, double> floorCosts(const QByteArray &bytes, int keys)
                 out.write(bytes);
         }));
     }
-    const double write = median(writes);
+    const double write = stats(writes).median;
     QList<double> handled;
     QList<double> painted;
     for (int i = 0; i < keys; ++i) {
@@ -209,7 +203,7 @@ QPair<double, double> floorCosts(const QByteArray &bytes, int keys)
         painted.append(timer.nsecsElapsed() / 1e6);
         QCoreApplication::processEvents();
     }
-    return {median(handled) + write, median(painted) + write};
+    return {stats(handled).median + write, stats(painted).median + write};
 }
 
 double wholePagePass(const QByteArray &bytes)

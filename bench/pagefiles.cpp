@@ -1,5 +1,7 @@
 #include "pagefiles.h"
 
+#include "statistics.h"
+
 #include "core/linebreaks.h"
 #include "core/textencoding.h"
 #include "system/files.h"
@@ -12,7 +14,6 @@
 
 #include <unistd.h>
 
-#include <algorithm>
 #include <functional>
 #include <tuple>
 
@@ -26,8 +27,7 @@ double medianMs(int rounds, const std::function<void()> &work)
         work();
         samples.append(timer.nsecsElapsed() / 1e6);
     }
-    std::sort(samples.begin(), samples.end());
-    return samples.at(samples.size() / 2);
+    return stats(samples).median;
 }
 
 // What any program pays to read a file and write it back durably.

@@ -1,5 +1,7 @@
 #include "previewwrite.h"
 
+#include "statistics.h"
+
 #include "core/textencoding.h"
 #include "system/files.h"
 #include "system/previewfile.h"
@@ -8,15 +10,7 @@
 #include <QFile>
 #include <QTextStream>
 
-#include <algorithm>
-
 namespace {
-double median(QList<double> samples)
-{
-    std::sort(samples.begin(), samples.end());
-    return samples.isEmpty() ? 0 : samples.at(samples.size() / 2);
-}
-
 bool writeInPlace(const QString &path, const QByteArray &head, const QByteArray &body)
 {
     QFile file(path);
@@ -56,8 +50,8 @@ void measurePreviewWrite(QTextStream &out, const QList<QPair<QString, QString>> 
             }
         }
         QFile::remove(preview);
-        const double before = median(inPlace);
-        const double after = median(replaced);
+        const double before = stats(inPlace).median;
+        const double after = stats(replaced).median;
         out << QStringLiteral("| %1 | %2 | %3 | %4 |\n")
                    .arg(name)
                    .arg(before, 0, 'f', 3)

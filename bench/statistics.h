@@ -16,6 +16,6 @@ inline Stats stats(QList<double> samples)
     if (samples.isEmpty())
         return {};
     std::sort(samples.begin(), samples.end());
-    const auto at = [&](double q) { return samples.at(int(q * (samples.size() - 1) + 0.5)); };
+    const auto at = [&](double q) { return samples.at(qRound(q * (samples.size() - 1))); };
     return {at(0.5), at(0.95)};
 }

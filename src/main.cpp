@@ -50,5 +50,5 @@ int main(int argc, char *argv[])
     form.Form_Load(commandLine.page());
     if (form.hasEnded())
         return 0;
-    return app.exec();
+    return QApplication::exec();
 }

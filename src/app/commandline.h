@@ -26,12 +26,10 @@ public:
     Request request() const { return m_request; }
     // The page named, as an absolute path; empty when none was named.
     QString page() const { return m_page; }
-    // The help, the version or the mistake, to print before ending.
-    QString message() const { return m_message; }
     // 0 for help and version, 2 for a mistake in the arguments.
     int exitStatus() const { return m_request == Request::Mistake ? 2 : 0; }
-    // Prints the message, a mistake on standard error and the rest on standard output, and
-    // returns the exit status.
+    // Prints the help, the version or the mistake (a mistake on standard error, the rest on
+    // standard output) and returns the exit status.
     int report() const;
 
 private:

@@ -2,7 +2,7 @@
 
 MarkupAssist::MarkupAssist(MainWindow &window, EditControl &Text1, ListControl &List1,
                            ListControl &List2, CompletionState &state, KeySender &keySender,
-                           std::function<void()> change)
+                           const std::function<void()> &change)
     : m_placement(window, Text1, state)
     , m_completion(Text1, List1, List2, state, m_placement)
     , m_popupKeys(Text1, List1, List2, state, keySender, change)

@@ -20,7 +20,7 @@ class MarkupAssist
 {
 public:
     MarkupAssist(MainWindow &window, EditControl &Text1, ListControl &List1, ListControl &List2,
-                 CompletionState &state, KeySender &keySender, std::function<void()> change);
+                 CompletionState &state, KeySender &keySender, const std::function<void()> &change);
 
     // The completion stage of the change handler.
     void textChanged();

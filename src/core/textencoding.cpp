@@ -210,7 +210,8 @@ void TextEncoding::appendUtf32(QByteArray &out, QStringView text) const
             ++i;
         } else {
             // A lone surrogate has no UTF-32 form.
-            for (const char byte : reference(c.unicode()))
+            const QByteArray bytes = reference(c.unicode());
+            for (const char byte : bytes)
                 put(char32_t(byte));
         }
     }

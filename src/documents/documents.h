@@ -59,7 +59,7 @@ public:
 
 private:
     bool refused(const QString &chosen);
-    bool openChosen(const QString &name);
+    bool openChosen(const QString &chosen);
     void startNewPage();
     void showPreviewAgain();
     void writePreview();

@@ -1,7 +1,6 @@
 #include "editor/editcontrol.h"
 
 #include "core/linebreaks.h"
-#include "editor/editorwidget.h"
 #include "platform/keycodes.h"
 
 #include <QClipboard>
@@ -10,25 +9,17 @@
 #include <QMimeData>
 #include <QPlainTextEdit>
 #include <QScopedValueRollback>
-#include <QTextBlock>
 #include <QTextCursor>
-#include <QTextDocument>
 #include <QTimer>
 
 #include <algorithm>
-
-namespace {
-constexpr QChar CR = u'\r';
-constexpr QChar LF = u'\n';
-} // namespace
-
-using namespace LineBreaks;
 
 const QString EditControl::ModelTextMimeType = QStringLiteral("application/x-velmora-text");
 
 EditControl::EditControl(QWidget *parent)
     : Control(new EditorWidget(this, parent))
     , m_editor(static_cast<EditorWidget *>(widget()))
+    , m_model(m_editor->document(), [this](const QString &shown) { m_editor->setPlainText(shown); })
 {
     m_editor->setLineWrapMode(QPlainTextEdit::NoWrap);
     m_editor->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
@@ -36,7 +27,12 @@ EditControl::EditControl(QWidget *parent)
     m_editor->setUndoRedoEnabled(false); // the history is kept in model text
     QObject::connect(m_editor->document(), &QTextDocument::contentsChange, m_editor,
                      [this](int position, int removed, int added) {
-                         documentChanged(position, removed, added);
+                         // A change the user made in the document: the model takes the same.
+                         if (m_editor->inUserEvent() &&
+                             m_model.takeDocumentChange(position, removed, added)) {
+                             m_programSelection.reset();
+                             m_changePending = true;
+                         }
                      });
     // A change made by the user is announced once the document has laid out the new text, so
     // that the change event finds the caret's place up to date.
@@ -45,7 +41,7 @@ EditControl::EditControl(QWidget *parent)
             announceChange();
     });
     const auto userMoved = [this] {
-        if (!m_writing)
+        if (!m_selecting && !m_model.writing())
             m_programSelection.reset();
     };
     QObject::connect(m_editor, &QPlainTextEdit::cursorPositionChanged, m_editor, userMoved);
@@ -65,25 +61,7 @@ QPlainTextEdit *EditControl::editor() const
 
 void EditControl::setText(const QString &text)
 {
-    if (m_history.inStep()) {
-        // Only what differs is replaced, so that the step keeps little and the view its place.
-        const qsizetype shorter = std::min(m_text.size(), text.size());
-        qsizetype prefix = 0;
-        while (prefix < shorter && m_text.at(prefix) == text.at(prefix))
-            ++prefix;
-        qsizetype suffix = 0;
-        while (suffix < shorter - prefix &&
-               m_text.at(m_text.size() - 1 - suffix) == text.at(text.size() - 1 - suffix))
-            ++suffix;
-        replaceModel(int(prefix), int(m_text.size() - suffix),
-                     text.mid(prefix, text.size() - prefix - suffix));
-    } else {
-        const QScopedValueRollback writing(m_writing, true);
-        m_text = text;
-        m_editor->setPlainText(shownForm(m_text));
-        m_documentLength = m_editor->document()->characterCount() - 1;
-        m_history.clear();
-    }
+    m_model.setText(text);
     select({0, 0});
     changed();
 }
@@ -111,7 +89,7 @@ void EditControl::setSelLength(int length)
 QString EditControl::SelText() const
 {
     const Selection selected = selection();
-    return m_text.mid(selected.start, selected.length);
+    return Text().mid(selected.start, selected.length);
 }
 
 void EditControl::setSelText(const QString &text)
@@ -125,21 +103,21 @@ EditControl::Selection EditControl::selection() const
     if (m_programSelection)
         return *m_programSelection;
     const QTextCursor cursor = m_editor->textCursor();
-    const int start = modelPosition(cursor.selectionStart());
-    return {start, modelPosition(cursor.selectionEnd()) - start};
+    const int start = m_model.modelPosition(cursor.selectionStart());
+    return {start, m_model.modelPosition(cursor.selectionEnd()) - start};
 }
 
 // The document's selection covers the model's; a position inside a CR LF shows at the start
 // of that line break.
 void EditControl::select(Selection selection)
 {
-    const int length = int(m_text.size());
+    const int length = int(Text().size());
     selection.start = std::clamp(selection.start, 0, length);
     selection.length = std::clamp(selection.length, 0, length - selection.start);
     QTextCursor cursor = m_editor->textCursor();
-    const QScopedValueRollback writing(m_writing, true);
-    cursor.setPosition(documentPosition(selection.start));
-    cursor.setPosition(documentPosition(selection.start + selection.length),
+    const QScopedValueRollback selecting(m_selecting, true);
+    cursor.setPosition(m_model.documentPosition(selection.start));
+    cursor.setPosition(m_model.documentPosition(selection.start + selection.length),
                        QTextCursor::KeepAnchor);
     m_editor->setTextCursor(cursor);
     m_programSelection = selection;
@@ -148,121 +126,26 @@ void EditControl::select(Selection selection)
 void EditControl::replaceSelection(const QString &text)
 {
     const Selection selected = selection();
-    replaceModel(selected.start, selected.start + selected.length, text);
+    m_model.replace(selected.start, selected.start + selected.length, text);
     select({selected.start + int(text.size()), 0});
-}
-
-// The model first, then the document from it. The document's range is widened to whole line
-// breaks on both sides: its ends are then exact, and a CR and an LF that come to meet show as
-// the one line break they now are.
-void EditControl::replaceModel(int start, int end, const QString &text)
-{
-    const int from = start > 0 && m_text.at(start - 1) == CR ? start - 1 : start;
-    const int to = end < m_text.size() && m_text.at(end) == LF ? end + 1 : end;
-    const int documentFrom = documentPosition(from);
-    const int documentTo = documentPosition(to);
-    record(start, m_text.mid(start, end - start), text);
-    m_text.replace(start, end - start, text);
-    const int newTo = to + int(text.size()) - (end - start);
-    writeDocument(documentFrom, documentTo, shownForm(QStringView(m_text).mid(from, newTo - from)));
-}
-
-void EditControl::writeDocument(int from, int to, const QString &shown)
-{
-    QTextCursor cursor(m_editor->document());
-    cursor.setPosition(from);
-    cursor.setPosition(to, QTextCursor::KeepAnchor);
-    const QScopedValueRollback writing(m_writing, true);
-    cursor.insertText(shown);
-    m_documentLength = m_editor->document()->characterCount() - 1;
-}
-
-// A change the user made in the document (typing, deleting, an input method, a drop): the
-// model takes the same change.
-void EditControl::documentChanged(int position, int removed, int added)
-{
-    if (m_writing || m_userEvents == 0)
-        return;
-    const int newLength = m_editor->document()->characterCount() - 1;
-    removed = std::clamp(removed, 0, std::max(0, m_documentLength - position));
-    added = std::clamp(added, 0, std::max(0, newLength - position));
-    m_documentLength = newLength;
-
-    QTextCursor range(m_editor->document());
-    range.setPosition(position);
-    range.setPosition(position + added, QTextCursor::KeepAnchor);
-    const QString inserted = range.selectedText();
-    int start = modelPosition(position);
-    int end = start;
-    for (int i = 0; i < removed && end < m_text.size(); ++i)
-        end += unitLength(m_text, end);
-
-    // The document reports generous ranges at times: only what really differs is replaced,
-    // so that the lone line breaks around it keep their kind.
-    int first = 0;
-    while (first < inserted.size() && start < end &&
-           inserted.at(first) == shownUnitAt(m_text, start)) {
-        start += unitLength(m_text, start);
-        ++first;
-    }
-    int last = int(inserted.size());
-    while (last > first && end > start) {
-        const int unit = end - start >= 2 && isCrLfAt(m_text, end - 2) ? 2 : 1;
-        if (inserted.at(last - 1) != shownUnitAt(m_text, end - unit))
-            break;
-        end -= unit;
-        --last;
-    }
-    if (first == last && start == end)
-        return;
-
-    QString text;
-    bool reshow = false;
-    for (const QChar c : QStringView(inserted).mid(first, last - first)) {
-        const bool lineBreak = c == QChar::ParagraphSeparator || c == QChar::LineSeparator;
-        text += lineBreak ? QStringView(u"\r\n") : QStringView(&c, 1);
-        reshow = reshow || c == QChar::LineSeparator || (!lineBreak && isShownAsSymbol(c));
-    }
-    m_programSelection.reset();
-    record(start, m_text.mid(start, end - start), text);
-    m_text.replace(start, end - start, text);
-
-    // The document shows what the model now holds: a line separator from an input method is
-    // a line break, and a lone CR that came to meet a lone LF is one CR LF.
-    const int after = start + int(text.size());
-    const bool joinsBefore = start > 0 && isCrLfAt(m_text, start - 1);
-    const bool joinsAfter = !text.isEmpty() && isCrLfAt(m_text, after - 1);
-    if (reshow || joinsBefore || joinsAfter) {
-        const int from = joinsBefore ? start - 1 : start;
-        const int to = joinsAfter || (joinsBefore && text.isEmpty()) ? after + 1 : after;
-        writeDocument(position + first - (start - from), position + last + (to - after),
-                      shownForm(QStringView(m_text).mid(from, to - from)));
-    }
-    m_changePending = true;
-}
-
-void EditControl::record(int position, const QString &removed, const QString &inserted)
-{
-    if (!m_applyingHistory)
-        m_history.record(position, removed, inserted);
 }
 
 EditControl::UndoStep::UndoStep(EditControl &control)
     : m_control(control)
 {
-    m_control.m_history.begin(m_control.selection());
+    m_control.m_model.history().begin(m_control.selection());
 }
 
 EditControl::UndoStep::~UndoStep()
 {
-    m_control.m_history.end(m_control.selection());
+    m_control.m_model.history().end(m_control.selection());
 }
 
 // The queued key arrives before anything posted after it: the join ends there.
 void EditControl::joinNextKeyToStep()
 {
-    m_history.joinNext();
-    QTimer::singleShot(0, m_editor, [this] { m_history.stopJoining(); });
+    m_model.history().joinNext();
+    QTimer::singleShot(0, m_editor, [this] { m_model.history().stopJoining(); });
 }
 
 void EditControl::undo()
@@ -279,20 +162,7 @@ void EditControl::applyHistory(bool undoing)
 {
     if (undoing ? !canUndo() : !canRedo())
         return;
-    {
-        const EditHistory::Step &step = undoing ? m_history.undo() : m_history.redo();
-        const QScopedValueRollback applying(m_applyingHistory, true);
-        if (undoing) {
-            for (auto edit = step.edits.rbegin(); edit != step.edits.rend(); ++edit)
-                replaceModel(edit->position, edit->position + int(edit->inserted.size()),
-                             edit->removed);
-        } else {
-            for (const EditHistory::Edit &edit : step.edits)
-                replaceModel(edit.position, edit.position + int(edit.removed.size()),
-                             edit.inserted);
-        }
-        select(undoing ? step.before : step.after);
-    }
+    select(undoing ? m_model.undo() : m_model.redo());
     m_editor->ensureCursorVisible();
     changed();
 }
@@ -301,7 +171,7 @@ QMimeData *EditControl::copiedText() const
 {
     const QString text = SelText();
     auto *mime = new QMimeData;
-    mime->setText(withLfBreaks(text));
+    mime->setText(LineBreaks::withLfBreaks(text));
     mime->setData(ModelTextMimeType,
                   QByteArray(reinterpret_cast<const char *>(text.utf16()), text.size() * 2));
     return mime;
@@ -329,7 +199,57 @@ void EditControl::paste()
 
 void EditControl::selectAll()
 {
-    select({0, int(m_text.size())});
+    select({0, int(Text().size())});
+}
+
+bool EditControl::canInsert(const QMimeData *source) const
+{
+    return source->hasText() || source->hasFormat(ModelTextMimeType);
+}
+
+bool EditControl::canRun(Command command) const
+{
+    switch (command) {
+    case Command::Undo:
+        return canUndo();
+    case Command::Redo:
+        return canRedo();
+    case Command::Cut:
+    case Command::Copy:
+        return SelLength() > 0;
+    case Command::Paste: {
+        const QMimeData *clipboard = QGuiApplication::clipboard()->mimeData();
+        return clipboard && canInsert(clipboard);
+    }
+    case Command::SelectAll:
+        return !Text().isEmpty();
+    }
+    return false;
+}
+
+void EditControl::run(Command command)
+{
+    const UndoStep step(*this);
+    switch (command) {
+    case Command::Undo:
+        undo();
+        break;
+    case Command::Redo:
+        redo();
+        break;
+    case Command::Cut:
+        cut();
+        break;
+    case Command::Copy:
+        copy();
+        break;
+    case Command::Paste:
+        paste();
+        break;
+    case Command::SelectAll:
+        selectAll();
+        break;
+    }
 }
 
 void EditControl::pasted(const QMimeData *source)
@@ -339,7 +259,7 @@ void EditControl::pasted(const QMimeData *source)
         const QByteArray exact = source->data(ModelTextMimeType);
         text = QString(reinterpret_cast<const QChar *>(exact.constData()), exact.size() / 2);
     } else if (source->hasText()) {
-        text = withCrLfBreaks(source->text());
+        text = LineBreaks::withCrLfBreaks(source->text());
     } else {
         return;
     }
@@ -353,14 +273,14 @@ void EditControl::pasted(const QMimeData *source)
 void EditControl::dropped(const QMimeData *source, int documentPosition, bool moved)
 {
     const UndoStep step(*this);
-    int at = modelPosition(documentPosition);
+    int at = m_model.modelPosition(documentPosition);
     if (moved) {
         const Selection from = selection();
         if (at >= from.start && at <= from.start + from.length)
             return;
         if (at > from.start)
             at -= from.length;
-        replaceModel(from.start, from.start + from.length, QString());
+        m_model.replace(from.start, from.start + from.length, QString());
     }
     select({at, 0});
     pasted(source);
@@ -410,7 +330,7 @@ void EditControl::setFontBold(bool bold)
 QPoint EditControl::PosFromChar(int index) const
 {
     QTextCursor cursor(m_editor->document());
-    cursor.setPosition(documentPosition(std::clamp(index, 0, int(m_text.size()))));
+    cursor.setPosition(m_model.documentPosition(std::clamp(index, 0, int(Text().size()))));
     return m_editor->cursorRect(cursor).topLeft();
 }
 
@@ -488,26 +408,4 @@ void EditControl::changed()
 {
     if (m_change)
         m_change();
-}
-
-// Every line break before the position is a CR LF, one character longer in the model.
-int EditControl::modelPosition(int documentPosition) const
-{
-    return documentPosition + m_editor->document()->findBlock(documentPosition).blockNumber();
-}
-
-int EditControl::documentPosition(int modelPosition) const
-{
-    const QTextDocument *document = m_editor->document();
-    int lo = 0;
-    int hi = document->blockCount() - 1;
-    while (lo < hi) { // the last line whose model start is at or before the position
-        const int mid = (lo + hi + 1) / 2;
-        if (document->findBlockByNumber(mid).position() + mid <= modelPosition)
-            lo = mid;
-        else
-            hi = mid - 1;
-    }
-    const QTextBlock block = document->findBlockByNumber(lo);
-    return block.position() + std::min(modelPosition - block.position() - lo, block.length() - 1);
 }

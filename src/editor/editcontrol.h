@@ -1,6 +1,7 @@
 #pragma once
 
-#include "editor/edithistory.h"
+#include "editor/editorwidget.h"
+#include "editor/textmodel.h"
 #include "platform/control.h"
 
 #include <QPointer>
@@ -13,18 +14,14 @@ class QKeyEvent;
 class QMimeData;
 class QPlainTextEdit;
 class QPoint;
-class EditorWidget;
 
 // The multi-line editor. Its text model is the page text: `Text` reads and writes it whole,
-// and `SelStart` and `SelLength` count its characters, a CR LF counting two. The document
-// shown holds one block separator for each CR LF and one character for every other model
-// character; a lone CR or LF shows as a visible symbol on its line. So a model position is
-// the document position plus the number of line breaks before it.
+// and `SelStart` and `SelLength` count its characters, a CR LF counting two.
 //
 // Line-break kinds are settled where text comes in: Enter with any modifier types CR LF, and
 // text pasted or dropped from other programs gets CR LF for each of its line breaks. Our own
 // copies carry the exact model text, so cut and paste give back the same bytes.
-class EditControl : public Control
+class EditControl : public Control, private EditorWidget::Client
 {
 public:
     using Handler = std::function<void()>;
@@ -37,7 +34,7 @@ public:
     explicit EditControl(QWidget *parent);
     ~EditControl() override;
 
-    const QString &Text() const { return m_text; }
+    const QString &Text() const { return m_model.text(); }
     // Replaces the whole text and puts the caret at 0; the change event has run on return.
     // Inside an UndoStep the replacement can be undone; otherwise it starts a new history.
     void setText(const QString &text);
@@ -66,8 +63,8 @@ public:
     // Each undo or redo runs the change event once.
     void undo();
     void redo();
-    bool canUndo() const { return m_history.canUndo(); }
-    bool canRedo() const { return m_history.canRedo(); }
+    bool canUndo() const { return m_model.history().canUndo(); }
+    bool canRedo() const { return m_model.history().canRedo(); }
     void cut();
     void copy();
     void paste();
@@ -99,44 +96,35 @@ public:
     QPlainTextEdit *editor() const;
 
 private:
-    friend class EditorWidget;
-
     using Selection = EditHistory::Selection;
 
-    void keyPressed(QKeyEvent *event);
+    void keyPressed(QKeyEvent *event) override;
+    void clicked() override;
+    void gotFocus() override;
+    QMimeData *copiedText() const override;
+    bool canInsert(const QMimeData *source) const override;
+    void pasted(const QMimeData *source) override;
+    void dropped(const QMimeData *source, int documentPosition, bool moved) override;
+    bool canRun(Command command) const override;
+    void run(Command command) override;
+
     void defaultKeyPress(QKeyEvent *event);
     void announceChange();
-    void clicked();
-    void gotFocus();
-    QMimeData *copiedText() const;
-    void pasted(const QMimeData *source);
-    void dropped(const QMimeData *source, int documentPosition, bool moved);
     void changed();
 
     Selection selection() const;
     void select(Selection selection);
     void replaceSelection(const QString &text);
-    void replaceModel(int start, int end, const QString &text);
-    void documentChanged(int position, int removed, int added);
-    void writeDocument(int from, int to, const QString &shown);
-    void record(int position, const QString &removed, const QString &inserted);
     void applyHistory(bool undoing);
-    int modelPosition(int documentPosition) const;
-    int documentPosition(int modelPosition) const;
 
     QPointer<EditorWidget> m_editor; // null once the window has deleted its widgets
-    QString m_text;
-    int m_documentLength = 0;
+    TextModel m_model;
     // The program's own selection, kept exactly (also inside a CR LF) until the user moves the
     // caret or edits.
     std::optional<Selection> m_programSelection;
-    bool m_writing = false;
-    int m_userEvents = 0;
+    bool m_selecting = false;
     bool m_inKey = false;
     bool m_changePending = false;
-
-    EditHistory m_history;
-    bool m_applyingHistory = false;
 
     Handler m_change;
     KeyDownHandler m_keyDown;

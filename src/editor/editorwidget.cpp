@@ -1,48 +1,42 @@
 #include "editor/editorwidget.h"
 
-#include "editor/editcontrol.h"
-
-#include <QClipboard>
 #include <QContextMenuEvent>
-#include <QGuiApplication>
 #include <QMenu>
 #include <QMimeData>
 #include <QScopedValueRollback>
 
-EditorWidget::EditorWidget(EditControl *control, QWidget *parent)
+EditorWidget::EditorWidget(Client *client, QWidget *parent)
     : QPlainTextEdit(parent)
-    , m_control(control)
+    , m_client(client)
 {}
 
-// Only the user's own events can change the document's text behind the model's back; changes
-// reported outside them are changes of format.
 bool EditorWidget::event(QEvent *event)
 {
-    const QScopedValueRollback userEvent(m_control->m_userEvents, m_control->m_userEvents + 1);
+    const QScopedValueRollback userEvent(m_userEvents, m_userEvents + 1);
     return QPlainTextEdit::event(event);
 }
 
 bool EditorWidget::viewportEvent(QEvent *event)
 {
-    const QScopedValueRollback userEvent(m_control->m_userEvents, m_control->m_userEvents + 1);
+    const QScopedValueRollback userEvent(m_userEvents, m_userEvents + 1);
     return QPlainTextEdit::viewportEvent(event);
 }
 
 void EditorWidget::keyPressEvent(QKeyEvent *event)
 {
-    m_control->keyPressed(event);
+    m_client->keyPressed(event);
 }
 
 void EditorWidget::mouseReleaseEvent(QMouseEvent *event)
 {
     QPlainTextEdit::mouseReleaseEvent(event);
-    m_control->clicked();
+    m_client->clicked();
 }
 
 void EditorWidget::focusInEvent(QFocusEvent *event)
 {
     QPlainTextEdit::focusInEvent(event);
-    m_control->gotFocus();
+    m_client->gotFocus();
 }
 
 // Dropped here rather than by the widget, which would write the text inside an edit block of
@@ -56,52 +50,42 @@ void EditorWidget::dropEvent(QDropEvent *event)
         return;
     }
     const bool moved = event->source() == this && event->dropAction() == Qt::MoveAction;
-    m_control->dropped(event->mimeData(), cursorForPosition(event->position().toPoint()).position(),
-                       moved);
+    m_client->dropped(event->mimeData(), cursorForPosition(event->position().toPoint()).position(),
+                      moved);
     event->acceptProposedAction();
 }
 
 void EditorWidget::contextMenuEvent(QContextMenuEvent *event)
 {
-    EditControl &control = *m_control;
+    using Command = Client::Command;
     QMenu menu(this);
-    const auto add = [&](const QString &caption, const QKeySequence &shortcut, bool enabled,
-                         void (EditControl::*command)()) {
-        QAction *action = menu.addAction(caption, [&control, command] {
-            const EditControl::UndoStep step(control);
-            (control.*command)();
-        });
+    const auto add = [&](const QString &caption, const QKeySequence &shortcut, Command command) {
+        QAction *action = menu.addAction(caption, [this, command] { m_client->run(command); });
         action->setShortcut(shortcut);
-        action->setEnabled(enabled);
+        action->setEnabled(m_client->canRun(command));
     };
-    const bool selected = control.SelLength() > 0;
-    const QMimeData *clipboard = QGuiApplication::clipboard()->mimeData();
-    add(QStringLiteral("&Undo"), QKeySequence(Qt::ALT | Qt::Key_Backspace), control.canUndo(),
-        &EditControl::undo);
-    add(QStringLiteral("&Redo"), QKeySequence(Qt::CTRL | Qt::Key_Y), control.canRedo(),
-        &EditControl::redo);
+    add(QStringLiteral("&Undo"), QKeySequence(Qt::ALT | Qt::Key_Backspace), Command::Undo);
+    add(QStringLiteral("&Redo"), QKeySequence(Qt::CTRL | Qt::Key_Y), Command::Redo);
     menu.addSeparator();
-    add(QStringLiteral("Cu&t"), QKeySequence::Cut, selected, &EditControl::cut);
-    add(QStringLiteral("&Copy"), QKeySequence::Copy, selected, &EditControl::copy);
-    add(QStringLiteral("&Paste"), QKeySequence::Paste,
-        clipboard && canInsertFromMimeData(clipboard), &EditControl::paste);
+    add(QStringLiteral("Cu&t"), QKeySequence::Cut, Command::Cut);
+    add(QStringLiteral("&Copy"), QKeySequence::Copy, Command::Copy);
+    add(QStringLiteral("&Paste"), QKeySequence::Paste, Command::Paste);
     menu.addSeparator();
-    add(QStringLiteral("Select &All"), QKeySequence::SelectAll, !control.Text().isEmpty(),
-        &EditControl::selectAll);
+    add(QStringLiteral("Select &All"), QKeySequence::SelectAll, Command::SelectAll);
     menu.exec(event->globalPos());
 }
 
 QMimeData *EditorWidget::createMimeDataFromSelection() const
 {
-    return m_control->copiedText();
+    return m_client->copiedText();
 }
 
 bool EditorWidget::canInsertFromMimeData(const QMimeData *source) const
 {
-    return source->hasText() || source->hasFormat(EditControl::ModelTextMimeType);
+    return m_client->canInsert(source);
 }
 
 void EditorWidget::insertFromMimeData(const QMimeData *source)
 {
-    m_control->pasted(source);
+    m_client->pasted(source);
 }

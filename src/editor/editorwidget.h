@@ -2,16 +2,48 @@
 
 #include <QPlainTextEdit>
 
-class EditControl;
-
-// The editor's widget: hands keys, clicks, focus and the clipboard to its EditControl, and
-// offers the editing commands in its context menu.
+// The editor's widget: hands keys, clicks, focus and the clipboard to its client, and offers
+// the client's editing commands in its context menu.
 class EditorWidget : public QPlainTextEdit
 {
 public:
-    EditorWidget(EditControl *control, QWidget *parent);
+    class Client
+    {
+    public:
+        enum class Command
+        {
+            Undo,
+            Redo,
+            Cut,
+            Copy,
+            Paste,
+            SelectAll
+        };
+
+        virtual void keyPressed(QKeyEvent *event) = 0;
+        virtual void clicked() = 0;
+        virtual void gotFocus() = 0;
+        virtual QMimeData *copiedText() const = 0;
+        virtual bool canInsert(const QMimeData *source) const = 0;
+        virtual void pasted(const QMimeData *source) = 0;
+        virtual void dropped(const QMimeData *source, int documentPosition, bool moved) = 0;
+        virtual bool canRun(Command command) const = 0;
+        virtual void run(Command command) = 0;
+
+        Client(const Client &) = delete;
+        Client &operator=(const Client &) = delete;
+
+    protected:
+        Client() = default;
+        ~Client() = default;
+    };
+
+    EditorWidget(Client *client, QWidget *parent);
 
     void defaultKeyPress(QKeyEvent *event) { QPlainTextEdit::keyPressEvent(event); }
+    // Only the user's own events can change the document's text behind the model's back;
+    // changes reported outside them are changes of format.
+    bool inUserEvent() const { return m_userEvents > 0; }
 
 protected:
     bool event(QEvent *event) override;
@@ -26,5 +58,6 @@ protected:
     void insertFromMimeData(const QMimeData *source) override;
 
 private:
-    EditControl *m_control;
+    Client *m_client;
+    int m_userEvents = 0;
 };

@@ -11,7 +11,10 @@ class QWidget;
 class Browser
 {
 public:
+    Browser() = default;
     virtual ~Browser() = default;
+    Browser(const Browser &) = delete;
+    Browser &operator=(const Browser &) = delete;
 
     // The widget that shows the page, or nullptr where nothing is shown.
     virtual QWidget *view() = 0;

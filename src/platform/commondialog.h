@@ -9,7 +9,10 @@
 class CommonDialog
 {
 public:
+    CommonDialog() = default;
     virtual ~CommonDialog() = default;
+    CommonDialog(const CommonDialog &) = delete;
+    CommonDialog &operator=(const CommonDialog &) = delete;
 
     QString Filter() const { return m_filter; }
     // "Name|pattern|Name|pattern", patterns separated by ";".

@@ -86,7 +86,7 @@ QString Button::Caption() const
     return button()->text();
 }
 
-void Button::onClick(std::function<void()> handler)
+void Button::onClick(const std::function<void()> &handler)
 {
     QObject::connect(button(), &QPushButton::clicked, button(), [handler] { handler(); });
 }
@@ -160,15 +160,6 @@ void Frame::setEnabled(bool enabled)
     widget()->setEnabled(enabled);
 }
 
-Timer::Timer()
-    : m_timer(new QTimer)
-{}
-
-Timer::~Timer()
-{
-    delete m_timer;
-}
-
 void Timer::setEnabled(bool enabled)
 {
     m_enabled = enabled;
@@ -181,20 +172,20 @@ void Timer::setInterval(int milliseconds)
     update();
 }
 
-void Timer::onTimer(std::function<void()> handler)
+void Timer::onTimer(const std::function<void()> &handler)
 {
-    QObject::connect(m_timer, &QTimer::timeout, m_timer, [handler] { handler(); });
+    QObject::connect(&m_timer, &QTimer::timeout, &m_timer, [handler] { handler(); });
 }
 
 bool Timer::isRunning() const
 {
-    return m_timer->isActive();
+    return m_timer.isActive();
 }
 
 void Timer::update()
 {
     if (m_enabled && m_interval > 0)
-        m_timer->start(m_interval);
+        m_timer.start(m_interval);
     else
-        m_timer->stop();
+        m_timer.stop();
 }

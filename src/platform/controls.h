@@ -6,6 +6,7 @@
 #include <QFont>
 #include <QString>
 #include <QStringList>
+#include <QTimer>
 
 #include <functional>
 
@@ -15,7 +16,6 @@ class QGroupBox;
 class QLabel;
 class QLineEdit;
 class QPushButton;
-class QTimer;
 
 // A single-line text box.
 class TextBox : public Control
@@ -49,7 +49,7 @@ class Button : public Control
 public:
     Button(QWidget *parent, const QString &caption);
     QString Caption() const;
-    void onClick(std::function<void()> handler);
+    void onClick(const std::function<void()> &handler);
     QPushButton *button() const;
 };
 
@@ -78,19 +78,17 @@ public:
 class Timer
 {
 public:
-    Timer();
-    ~Timer();
     bool Enabled() const { return m_enabled; }
     void setEnabled(bool enabled);
     int Interval() const { return m_interval; }
     void setInterval(int milliseconds);
-    void onTimer(std::function<void()> handler);
+    void onTimer(const std::function<void()> &handler);
     bool isRunning() const;
 
 private:
     void update();
 
-    QTimer *m_timer;
+    QTimer m_timer;
     bool m_enabled = true;
     int m_interval = 0;
 };

@@ -7,7 +7,10 @@
 class KeySender
 {
 public:
+    KeySender() = default;
     virtual ~KeySender() = default;
+    KeySender(const KeySender &) = delete;
+    KeySender &operator=(const KeySender &) = delete;
 
     // Without waiting, the strokes are handled after the key being handled now, its character
     // included; with waiting, before the call returns.

@@ -154,7 +154,7 @@ QMenu *MainWindow::addMenu(const QString &caption)
 }
 
 void MainWindow::addItem(QMenu *menu, const QString &caption, const QKeySequence &shortcut,
-                         std::function<void()> handler)
+                         const std::function<void()> &handler)
 {
     QAction *action = menu->addAction(caption);
     action->setShortcut(shortcut);

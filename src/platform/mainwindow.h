@@ -39,7 +39,7 @@ public:
     // Menu shortcuts win over the keys of the window's own controls (Ctrl+Z is a menu command,
     // not the editor's undo).
     void addItem(QMenu *menu, const QString &caption, const QKeySequence &shortcut,
-                 std::function<void()> handler);
+                 const std::function<void()> &handler);
     void addSeparator(QMenu *menu);
 
     // A notice that stays in the status bar until it is cleared.

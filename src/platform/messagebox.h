@@ -15,7 +15,10 @@ public:
         No = 7
     };
 
+    MessageBox() = default;
     virtual ~MessageBox() = default;
+    MessageBox(const MessageBox &) = delete;
+    MessageBox &operator=(const MessageBox &) = delete;
 
     // Returns the button pressed; closing the box without a choice answers Cancel where the
     // box has one. A box given no title carries the program's, "VLM".

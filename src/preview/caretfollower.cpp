@@ -7,6 +7,13 @@
 #include "platform/browsercontrol.h"
 #include "system/previewfile.h"
 
+#include <chrono>
+
+namespace {
+// A follow that has not answered by then is given up: its document went away.
+constexpr std::chrono::milliseconds FollowAnswerTimeout(5000);
+} // namespace
+
 CaretFollower::CaretFollower(const EditControl &Text1, BrowserControl &browser,
                              const PreviewUpdater &updater, std::function<QString()> headText)
     : m_text1(Text1)
@@ -16,7 +23,7 @@ CaretFollower::CaretFollower(const EditControl &Text1, BrowserControl &browser,
 {
     m_look.setSingleShot(true);
     m_look.setInterval(0);
-    QObject::connect(&m_look, &QTimer::timeout, [this] { look(); });
+    QObject::connect(&m_look, &QTimer::timeout, &m_look, [this] { look(); });
 }
 
 CaretFollower::~CaretFollower() = default;
@@ -33,8 +40,8 @@ void CaretFollower::look()
     m_caret = m_text1.SelStart();
     if (m_changes != m_changesBefore)
         return; // typed, or changed by a command
-    // A follow that never answered (its document went away) does not hold up the next one.
-    if (m_following && m_followStarted.elapsed() < 5000)
+    // A follow that never answered does not hold up the next one.
+    if (m_following && m_followStarted.elapsed() < FollowAnswerTimeout.count())
         m_pending = true;
     else
         follow(false);

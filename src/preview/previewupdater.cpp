@@ -14,7 +14,7 @@
 
 namespace {
 // An update in place that has not answered by then is given up, and the preview reloaded.
-constexpr std::chrono::seconds Patience(30);
+constexpr std::chrono::seconds PatchAnswerTimeout(30);
 // A pause in typing this long brings a page with scripts to a fresh load: short enough to show
 // the exact page well within a second of the last key, long enough not to load between keys.
 constexpr std::chrono::milliseconds RestPause(400);
@@ -26,11 +26,11 @@ PreviewUpdater::PreviewUpdater(const EditControl &Text1, BrowserControl &browser
     , m_browser(browser)
 {
     m_patience.setSingleShot(true);
-    m_patience.setInterval(Patience);
-    QObject::connect(&m_patience, &QTimer::timeout, [this] { patchEnded(QString()); });
+    m_patience.setInterval(PatchAnswerTimeout);
+    QObject::connect(&m_patience, &QTimer::timeout, &m_patience, [this] { patchEnded(QString()); });
     m_rest.setSingleShot(true);
     m_rest.setInterval(RestPause);
-    QObject::connect(&m_rest, &QTimer::timeout, [this] { restReached(); });
+    QObject::connect(&m_rest, &QTimer::timeout, &m_rest, [this] { restReached(); });
     m_browser.onLoadEnded([this] { loadEnded(); });
 }
 

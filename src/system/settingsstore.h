@@ -16,7 +16,10 @@ public:
     static constexpr int REG_SZ = 1;
     static constexpr int REG_DWORD = 4;
 
+    mdlRegistry() = default;
     virtual ~mdlRegistry() = default;
+    mdlRegistry(const mdlRegistry &) = delete;
+    mdlRegistry &operator=(const mdlRegistry &) = delete;
 
     // Creates the key, or opens it where it exists, and closes it again.
     void MakeKey(quint32 root, const QString &keyPath);
@@ -32,7 +35,10 @@ public:
     class OpenKey
     {
     public:
+        OpenKey() = default;
         virtual ~OpenKey() = default;
+        OpenKey(const OpenKey &) = delete;
+        OpenKey &operator=(const OpenKey &) = delete;
         // Returns 0 when the value was written.
         virtual int setValue(const QString &valueName, const QVariant &data) = 0;
     };

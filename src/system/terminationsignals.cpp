@@ -9,7 +9,8 @@
 namespace {
 const int Handled[] = {SIGTERM, SIGHUP, SIGINT};
 
-int writeEnd = -1;
+// Read by the handler: a type it may read atomically.
+volatile std::sig_atomic_t writeEnd = -1;
 
 // Only what is safe in a signal handler: the signal's number goes down a pipe to the event
 // loop.

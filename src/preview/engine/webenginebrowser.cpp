@@ -10,7 +10,7 @@ const QString HomePage = QStringLiteral("about:blank");
 
 // A load that shows no progress for this long waits for a resource that may never come; a
 // reload asked for meanwhile goes ahead instead of waiting for it.
-constexpr std::chrono::seconds Patience(5);
+constexpr std::chrono::seconds StalledLoadTimeout(5);
 } // namespace
 
 WebEngineBrowser::WebEngineBrowser()
@@ -22,8 +22,8 @@ WebEngineBrowser::WebEngineBrowser()
     m_view->setContextMenuPolicy(Qt::NoContextMenu);
 
     m_patience.setSingleShot(true);
-    m_patience.setInterval(Patience);
-    QObject::connect(&m_patience, &QTimer::timeout, [this] { loadEnded(); });
+    m_patience.setInterval(StalledLoadTimeout);
+    QObject::connect(&m_patience, &QTimer::timeout, &m_patience, [this] { loadEnded(); });
     QObject::connect(m_view, &QWebEngineView::loadProgress, &m_patience, [this] {
         if (m_loading)
             m_patience.start();

@@ -1,0 +1,216 @@
+#include "core/linebreaks.h"
+#include "editor/textmodel.h"
+
+#include <QRandomGenerator>
+#include <QTest>
+#include <QTextCursor>
+#include <QTextDocument>
+
+// The editor's CR LF model and its position mapping on a bare document, with its undo history.
+class TestTextModel : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void init();
+    void writes_data();
+    void writes();
+    void history_data();
+    void history();
+    void randomEdits();
+
+private:
+    QString fault() const;
+    void userEdit(int from, int to, const QString &typed, int widenBefore, int widenAfter);
+
+    std::unique_ptr<QTextDocument> m_document;
+    std::unique_ptr<TextModel> m_model;
+};
+
+using Selection = TextModel::Selection;
+
+namespace {
+// "a[b]c": the text with its selection.
+QString marked(QString text, Selection selection)
+{
+    return text.insert(selection.start + selection.length, u']').insert(selection.start, u'[');
+}
+} // namespace
+
+void TestTextModel::init()
+{
+    m_document = std::make_unique<QTextDocument>();
+    m_model = std::make_unique<TextModel>(m_document.get());
+}
+
+// The document shows what the model holds (its line breaks as the table of writes() has them),
+// and every model position maps to a document position and back (one inside a CR LF to the CR).
+QString TestTextModel::fault() const
+{
+    const QString &text = m_model->text();
+    const QString seen = m_document->toRawText().replace(QChar::ParagraphSeparator, u'\n');
+    if (seen != LineBreaks::shownForm(text))
+        return QStringLiteral("model %1, shown %2").arg(text, seen);
+    for (int position = 0; position <= text.size(); ++position) {
+        const int back = m_model->modelPosition(m_model->documentPosition(position));
+        if (back != position &&
+            !(back == position - 1 && text.mid(back, 2) == QLatin1String("\r\n")))
+            return QStringLiteral("%1 in %2 maps back to %3").arg(position).arg(text).arg(back);
+    }
+    return QString();
+}
+
+// The widget's way: the document changes first and reports it, at times over a wider range.
+void TestTextModel::userEdit(int from, int to, const QString &typed, int widenBefore,
+                             int widenAfter)
+{
+    const int length = m_document->characterCount();
+    QTextCursor cursor(m_document.get());
+    cursor.setPosition(from);
+    cursor.setPosition(to, QTextCursor::KeepAnchor);
+    cursor.insertText(typed);
+    const int added = m_document->characterCount() - length + to - from;
+    widenBefore = std::min(widenBefore, from);
+    widenAfter = std::min(widenAfter, m_document->characterCount() - 1 - from - added);
+    m_model->takeDocumentChange(from - widenBefore, to - from + widenBefore + widenAfter,
+                                added + widenBefore + widenAfter);
+}
+
+void TestTextModel::writes_data()
+{
+    QTest::addColumn<QStringList>("row"); // text, start, end, written, shown afterwards
+
+    QTest::addRow("mixed") << QStringList{"a\r\nb\nc\rd\r\n\n\r", "0", "0", "",
+                                          "a\nb\u240Ac\u240Dd\n\u240A\u240D"};
+    QTest::addRow("cr before crlf") << QStringList{"\r\r\n", "0", "0", "", "\u240D\n"};
+    QTest::addRow("lf before cr") << QStringList{"\n\r", "0", "0", "", "\u240A\u240D"};
+    QTest::addRow("page separators")
+        << QStringList{"a\u2028b\u2029c", "0", "0", "", "a\u2424b\u2424c"};
+    QTest::addRow("inside crlf") << QStringList{"ab\r\ncd", "3", "3", "X", "ab\u240DX\u240Acd"};
+    QTest::addRow("from inside crlf") << QStringList{"ab\r\ncd", "3", "5", "", "ab\u240Dd"};
+    QTest::addRow("to inside crlf") << QStringList{"ab\r\ncd", "1", "3", "Y", "aY\u240Acd"};
+    QTest::addRow("cr before lone lf") << QStringList{"a\nb", "1", "1", "\r", "a\nb"};
+    QTest::addRow("lf after lone cr") << QStringList{"a\rb", "2", "2", "\n", "a\nb"};
+    QTest::addRow("crlf whole") << QStringList{"ab\r\ncd", "2", "4", "\r\n\r\n", "ab\n\ncd"};
+    QTest::addRow("crlf after lone cr") << QStringList{"p\rx", "2", "2", "\r\nab", "p\u240D\nabx"};
+}
+
+// A text set shows every kind of line break; a write splits or joins line breaks where the
+// program says, and undo gives back the text and the selection.
+void TestTextModel::writes()
+{
+    QFETCH(QStringList, row);
+    const QString text = row.at(0);
+    const int start = row.at(1).toInt();
+    const int end = row.at(2).toInt();
+
+    m_model->setText(text);
+    QCOMPARE(m_model->text(), text);
+    QVERIFY(!m_model->history().canUndo());
+    m_model->replace(start, end, row.at(3));
+    QCOMPARE(m_model->text(), QString(text).replace(start, end - start, row.at(3)));
+    QCOMPARE(m_document->toRawText().replace(QChar::ParagraphSeparator, u'\n'), row.at(4));
+    QCOMPARE(fault(), QString());
+    if (m_model->history().canUndo()) {
+        QCOMPARE(marked(m_model->text(), m_model->undo()), marked(text, {start, end - start}));
+        QCOMPARE(fault(), QString());
+    }
+}
+
+void TestTextModel::history_data()
+{
+    // Steps ("start length text", "join", "bare start text") = the text after each undo.
+    QTest::addColumn<QString>("row");
+
+    QTest::addRow("letters typed make one word") << "0 0 a;1 0 b;2 0 3 = []";
+    QTest::addRow("a space ends the word") << "0 0 a;1 0 b;2 0  ;3 0 c = ab [];ab[];[]";
+    QTest::addRow("a move of the caret ends the word") << "0 0 a;0 0 b = []a;[]";
+    QTest::addRow("typing over a selection") << "0 0 a;0 1 b = [a];[]";
+    QTest::addRow("two letters are no word") << "0 0 ab;2 0 c = ab[];[]";
+    QTest::addRow("the next step joined") << "0 0 <;join;1 0 br> = []";
+    QTest::addRow("edits outside a step") << "0 0 ab;bare 1 x = a[]b;[]";
+}
+
+// Each step undoes at once to the text and selection before it, and redoes back.
+void TestTextModel::history()
+{
+    QFETCH(QString, row);
+    const QString expected = row.section(QLatin1String(" = "), 1);
+
+    EditHistory &history = m_model->history();
+    for (const QString &step : row.section(QLatin1String(" = "), 0, 0).split(u';')) {
+        const QStringList parts = step.split(u' ');
+        if (parts.at(0) == QLatin1String("join")) {
+            history.joinNext();
+        } else if (parts.at(0) == QLatin1String("bare")) {
+            m_model->replace(parts.at(1).toInt(), parts.at(1).toInt(), parts.at(2));
+        } else {
+            const Selection before{parts.at(0).toInt(), parts.at(1).toInt()};
+            const QString text = step.section(u' ', 2);
+            history.begin(before);
+            m_model->replace(before.start, before.start + before.length, text);
+            history.end({before.start + int(text.size()), 0});
+        }
+    }
+    const QString last = m_model->text();
+    QStringList undone;
+    while (history.canUndo())
+        undone.append(marked(m_model->text(), m_model->undo()));
+    QCOMPARE(undone.join(u';'), expected);
+    while (history.canRedo())
+        m_model->redo();
+    QCOMPARE(m_model->text(), last);
+}
+
+// A long seeded run of writes and user edits at any place, inside a CR LF too, steps and undo;
+// the whole history goes back to the text set last and forward again, exactly.
+void TestTextModel::randomEdits()
+{
+    const QStringList pieces{"\r",     "\n",    "\r\n",   "\n\r",   "ab",
+                             "x\r\ny", "<p>\n", "\u2029", "\u2028", ""};
+    QRandomGenerator random(20261207);
+    const int configured = qEnvironmentVariableIntValue("VELMORA_RANDOM_EVENTS");
+    EditHistory &history = m_model->history();
+    QString origin;
+    for (int i = 0; i < (configured > 0 ? configured : 50000); ++i) {
+        const QString &piece = pieces.at(random.bounded(pieces.size()));
+        const int length = int(m_model->text().size());
+        const int start = random.bounded(length + 1);
+        const int end = std::min(length, start + random.bounded(3));
+        const int kind = random.bounded(9);
+        const bool inStep = random.bounded(4) > 0;
+        if (inStep)
+            history.begin({start, end - start});
+        if (kind == 8 && inStep) {
+            m_model->setText(QString(m_model->text()).replace(start, end - start, piece));
+        } else if (kind < 3 || kind == 8) {
+            m_model->replace(start, end, piece);
+        } else if (kind < 6) {
+            const int from = random.bounded(m_document->characterCount());
+            const int to = std::min(m_document->characterCount() - 1, from + random.bounded(3));
+            userEdit(from, to, piece, random.bounded(3), random.bounded(3));
+        } else if (kind == 6 && history.canUndo()) {
+            m_model->undo();
+        } else if (history.canRedo()) {
+            m_model->redo();
+        }
+        if (inStep)
+            history.end({start, 0});
+        const QString found = fault();
+        QVERIFY2(found.isEmpty(), qPrintable(QStringLiteral("event %1: ").arg(i) + found));
+        if (m_model->text().size() > 300) { // short texts, so that every neighbourhood recurs
+            const QString latest = m_model->text();
+            while (history.canUndo())
+                m_model->undo();
+            QCOMPARE(m_model->text(), origin);
+            while (history.canRedo())
+                m_model->redo();
+            QCOMPARE(m_model->text(), latest);
+            origin = pieces.at(random.bounded(pieces.size())).repeated(3);
+            m_model->setText(origin);
+        }
+    }
+}
+
+QTEST_GUILESS_MAIN(TestTextModel)
+#include "tst_textmodel.moc"
