@@ -1,6 +1,7 @@
 #include "assist/completionstage.h"
 
 #include "assist/caretcontext.h"
+#include "assist/closingtags.h"
 #include "assist/completionstate.h"
 #include "assist/placement.h"
 
@@ -28,7 +29,10 @@ void CompletionStage::run()
     const int caret = m_text1.SelStart();
     CaretContext::read(m_state, text, caret);
 
-    switch (CaretContext::classify(m_state)) {
+    CaretContext::Case found = CaretContext::classify(m_state);
+    if (found != CaretContext::Case::Outside && inScriptCode())
+        found = CaretContext::Case::Outside;
+    switch (found) {
     case CaretContext::Case::Outside:
         m_list1.setVisible(false);
         m_list2.setVisible(false);
@@ -52,6 +56,16 @@ void CompletionStage::run()
             m_state.Completed = false;
         return;
     }
+}
+
+// A "<" in script code compares or shifts: it begins no tag, so it gets no list, and Space
+// then types a space. Only the "<script" tag itself is still completed.
+bool CompletionStage::inScriptCode() const
+{
+    const QStringView before = m_state.Ps.view();
+    if (!ClosingTags::insideScriptBlock(before))
+        return false;
+    return !before.mid(m_state.Loc1).startsWith(u"script", Qt::CaseInsensitive);
 }
 
 bool CompletionStage::select(ListControl &list, const QString &prefix, bool attop)
