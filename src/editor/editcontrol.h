@@ -10,6 +10,7 @@
 #include <optional>
 
 class QKeyEvent;
+class QMenu;
 class QMimeData;
 class QPlainTextEdit;
 class QPoint;
@@ -30,6 +31,8 @@ public:
     using Handler = std::function<void()>;
     using KeyDownHandler = std::function<void(int &keyCode, int shift)>;
     using KeyPressHandler = std::function<void(int &keyAscii)>;
+    // Adds commands to the context menu about to open for the model position it points at.
+    using MenuHandler = std::function<void(QMenu &menu, int position)>;
 
     // The MIME type of the exact model text on the clipboard.
     static const QString ModelTextMimeType;
@@ -95,8 +98,12 @@ public:
     void onKeyPress(KeyPressHandler handler) { m_keyPress = std::move(handler); }
     void onClick(Handler handler) { m_click = std::move(handler); }
     void onGotFocus(Handler handler) { m_gotFocus = std::move(handler); }
+    void onContextMenu(MenuHandler handler) { m_contextMenu = std::move(handler); }
 
     QPlainTextEdit *editor() const;
+    // Between the model's positions and those of the document shown.
+    int modelPosition(int documentPosition) const;
+    int documentPosition(int modelPosition) const;
 
 private:
     friend class EditorWidget;
@@ -121,8 +128,6 @@ private:
     void writeDocument(int from, int to, const QString &shown);
     void record(int position, const QString &removed, const QString &inserted);
     void applyHistory(bool undoing);
-    int modelPosition(int documentPosition) const;
-    int documentPosition(int modelPosition) const;
 
     QPointer<EditorWidget> m_editor; // null once the window has deleted its widgets
     QString m_text;
@@ -143,4 +148,5 @@ private:
     KeyPressHandler m_keyPress;
     Handler m_click;
     Handler m_gotFocus;
+    MenuHandler m_contextMenu;
 };

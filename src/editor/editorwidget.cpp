@@ -88,6 +88,12 @@ void EditorWidget::contextMenuEvent(QContextMenuEvent *event)
     menu.addSeparator();
     add(QStringLiteral("Select &All"), QKeySequence::SelectAll, !control.Text().isEmpty(),
         &EditControl::selectAll);
+    if (control.m_contextMenu) {
+        const QTextCursor at = event->reason() == QContextMenuEvent::Mouse
+                                   ? cursorForPosition(event->pos())
+                                   : textCursor();
+        control.m_contextMenu(menu, control.modelPosition(at.position()));
+    }
     menu.exec(event->globalPos());
 }
 

@@ -19,6 +19,11 @@ public:
 
     QList<int> answers;
     QList<Shown> shown;
+    // Numbers asked for are answered from here, cancelled once it is used up.
+    QList<int> numbers;
+
+    std::optional<int> askNumber(const QString &prompt, const QString &title, int value,
+                                 int minimum, int maximum) override;
 
 protected:
     int show(const QString &prompt, int buttons, const QString &title) override;
