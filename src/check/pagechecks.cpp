@@ -46,6 +46,7 @@ PageChecks::PageChecks(EditControl &Text1, const PageState &page, MessageBox &me
 PageChecks::~PageChecks()
 {
     m_check.waitForFinished();
+    m_dictionary.waitForFinished();
 }
 
 void PageChecks::onProblemsChanged(std::function<void(int)> handler)
@@ -150,11 +151,12 @@ void PageChecks::startCheck()
     const QString folder =
         m_page.editingfile.isEmpty() ? QString() : QFileInfo(m_page.editingfile).absolutePath();
     const QString language = Spelling::pageLanguage(m_text1.Text());
-    if (!m_dictionary || language != m_language) {
+    if (!m_dictionary.isValid() || language != m_language) {
         m_language = language;
-        m_dictionary = Spelling::Dictionary::forLanguage(
-            language, QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation) +
-                          QStringLiteral("/Velmora/dictionary.txt"));
+        m_dictionary = QtConcurrent::run(
+            &Spelling::Dictionary::forLanguage, language,
+            QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation) +
+                QStringLiteral("/Velmora/dictionary.txt"));
     }
     m_checkedGeneration = m_generation;
     m_check.setFuture(
@@ -162,12 +164,13 @@ void PageChecks::startCheck()
 }
 
 PageChecks::Findings PageChecks::findAll(const QString &text, const QString &folder,
-                                         std::shared_ptr<Spelling::Dictionary> dictionary)
+                                         QFuture<std::shared_ptr<Spelling::Dictionary>> dictionary)
 {
     Findings found{Problems::find(text, folder), {}};
+    const std::shared_ptr<Spelling::Dictionary> words = dictionary.result();
     // A page that is not text has no words either.
-    if (dictionary && !Problems::looksBinary(text))
-        found.misspelt = dictionary->misspelt(text);
+    if (words && !Problems::looksBinary(text))
+        found.misspelt = words->misspelt(text);
     return found;
 }
 
@@ -197,16 +200,17 @@ void PageChecks::checked()
 // The misspelt word under `position`: its suggestions at the top, and a way to keep it.
 void PageChecks::addSpellingCommands(QMenu &menu, int position)
 {
-    const QList<CheckMarks::Mark> words = m_marks->marks(CheckMarks::Spelling);
+    const QList<CheckMarks::Mark> words = m_marks->shown(CheckMarks::Spelling);
     const auto under = std::find_if(words.cbegin(), words.cend(), [position](const auto &word) {
         return word.start <= position && position <= word.start + word.length;
     });
-    if (under == words.cend() || !m_dictionary)
+    const std::shared_ptr<Spelling::Dictionary> dictionary = this->dictionary();
+    if (under == words.cend() || !dictionary)
         return;
     const CheckMarks::Mark word = *under;
     const QString spelt = m_text1.Text().mid(word.start, word.length);
     QAction *first = menu.actions().value(0);
-    const QStringList suggestions = m_dictionary->suggestions(spelt);
+    const QStringList suggestions = dictionary->suggestions(spelt);
     for (const QString &suggestion : suggestions) {
         QAction *choice = new QAction(suggestion, &menu);
         QObject::connect(choice, &QAction::triggered, [this, word, suggestion] {
@@ -223,8 +227,8 @@ void PageChecks::addSpellingCommands(QMenu &menu, int position)
         menu.insertAction(first, none);
     }
     QAction *add = new QAction(QStringLiteral("Add to Dictionary"), &menu);
-    QObject::connect(add, &QAction::triggered, [this, spelt] {
-        m_dictionary->add(spelt);
+    QObject::connect(add, &QAction::triggered, [this, dictionary, spelt] {
+        dictionary->add(spelt);
         QList<CheckMarks::Mark> kept;
         for (const CheckMarks::Mark &mark : m_marks->marks(CheckMarks::Spelling)) {
             if (m_text1.Text().mid(mark.start, mark.length) != spelt)
@@ -234,6 +238,11 @@ void PageChecks::addSpellingCommands(QMenu &menu, int position)
     });
     menu.insertAction(first, add);
     menu.insertSeparator(first);
+}
+
+std::shared_ptr<Spelling::Dictionary> PageChecks::dictionary() const
+{
+    return m_dictionary.isValid() && m_dictionary.isFinished() ? m_dictionary.result() : nullptr;
 }
 
 void PageChecks::addCommands(QMenu &menu, int position)

@@ -56,10 +56,13 @@ private:
         QList<Spelling::Word> misspelt;
     };
     static Findings findAll(const QString &text, const QString &folder,
-                            std::shared_ptr<Spelling::Dictionary> dictionary);
+                            QFuture<std::shared_ptr<Spelling::Dictionary>> dictionary);
+    // Null while the dictionary is still being read.
+    std::shared_ptr<Spelling::Dictionary> dictionary() const;
     void addSpellingCommands(QMenu &menu, int position);
 
-    std::shared_ptr<Spelling::Dictionary> m_dictionary;
+    // Read on another thread: a dictionary takes a while.
+    QFuture<std::shared_ptr<Spelling::Dictionary>> m_dictionary;
     QString m_language; // what the dictionary was chosen for
     QFutureWatcher<Findings> m_check;
     bool m_checkAgain = false;

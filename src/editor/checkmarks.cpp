@@ -4,6 +4,7 @@
 
 #include <QHelpEvent>
 #include <QPlainTextEdit>
+#include <QScrollBar>
 #include <QTextBlock>
 #include <QToolTip>
 
@@ -31,33 +32,62 @@ QTextCharFormat formatOf(CheckMarks::Layer layer)
 CheckMarks::CheckMarks(EditControl &control)
     : m_control(control)
 {
-    control.editor()->viewport()->installEventFilter(this);
+    QPlainTextEdit *editor = control.editor();
+    editor->viewport()->installEventFilter(this);
+    const auto replace = [this] {
+        for (const Layer layer : {TagPair, Problems, Spelling})
+            place(layer);
+        show();
+    };
+    QObject::connect(editor->verticalScrollBar(), &QScrollBar::valueChanged, this, replace);
+    QObject::connect(editor->horizontalScrollBar(), &QScrollBar::valueChanged, this, replace);
 }
 
 void CheckMarks::set(Layer layer, const QList<Mark> &marks)
 {
-    QPlainTextEdit *editor = m_control.editor();
-    if (!editor)
+    if (!m_control.editor())
         return;
-    const QTextCharFormat format = formatOf(layer);
-    const int last = editor->document()->characterCount() - 1;
-    QList<QTextEdit::ExtraSelection> &selections = m_layers[layer];
-    selections.clear();
-    m_messages[layer].clear();
-    for (const Mark &mark : marks) {
-        QTextCursor cursor(editor->document());
-        const int start = std::min(m_control.documentPosition(mark.start), last);
-        const int end = m_control.documentPosition(mark.start + std::max(mark.length, 1));
-        cursor.setPosition(start);
-        cursor.setPosition(std::clamp(end, std::min(start + 1, last), last),
-                           QTextCursor::KeepAnchor);
-        selections.append({cursor, format});
-        m_messages[layer].append(mark.message);
-    }
+    m_marks[layer] = marks;
+    place(layer);
     show();
 }
 
-QList<CheckMarks::Mark> CheckMarks::marks(Layer layer) const
+// Places the marks of the lines shown and of a screenful either side.
+void CheckMarks::place(Layer layer)
+{
+    QPlainTextEdit *editor = m_control.editor();
+    QTextDocument *document = editor->document();
+    const QTextBlock top = editor->cursorForPosition(QPoint(0, 0)).block();
+    const int shownLines =
+        editor->viewport()->height() / std::max(1, editor->fontMetrics().height());
+    const QTextBlock first =
+        document->findBlockByNumber(std::max(0, top.blockNumber() - shownLines));
+    const QTextBlock last = document->findBlockByNumber(
+        std::min(document->blockCount() - 1, top.blockNumber() + 2 * shownLines + 1));
+    const int from = m_control.modelPosition(first.position());
+    const int to = m_control.modelPosition(last.position() + last.length() - 1);
+    const QList<Mark> &marks = m_marks[layer];
+    auto mark = std::lower_bound(marks.cbegin(), marks.cend(), from, [](const Mark &m, int at) {
+        return m.start + std::max(m.length, 1) < at;
+    });
+    const QTextCharFormat format = formatOf(layer);
+    const int end = document->characterCount() - 1;
+    QList<QTextEdit::ExtraSelection> &selections = m_layers[layer];
+    selections.clear();
+    m_messages[layer].clear();
+    for (; mark != marks.cend() && mark->start <= to; ++mark) {
+        QTextCursor cursor(document);
+        const int start = std::min(m_control.documentPosition(mark->start), end);
+        const int stop = m_control.documentPosition(mark->start + std::max(mark->length, 1));
+        cursor.setPosition(start);
+        cursor.setPosition(std::clamp(stop, std::min(start + 1, end), end),
+                           QTextCursor::KeepAnchor);
+        selections.append({cursor, format});
+        m_messages[layer].append(mark->message);
+    }
+}
+
+QList<CheckMarks::Mark> CheckMarks::shown(Layer layer) const
 {
     QList<Mark> found;
     for (qsizetype i = 0; i < m_layers[layer].size(); ++i) {

@@ -10,7 +10,9 @@
 class EditControl;
 
 // Marks over the editor's text: the pair of tags around the caret, the page's problems and its
-// misspelt words. Each mark follows the text as it is edited until it is set afresh; a
+// misspelt words. Only the marks in and near the part of the page shown are placed in the
+// editor, where they follow the text as it is edited until they are set afresh: a page may
+// have thousands, and each placed mark costs the editor on every edit and repaint. A
 // problem's message shows as the tooltip of its place.
 class CheckMarks : public QObject
 {
@@ -33,17 +35,22 @@ public:
 
     explicit CheckMarks(EditControl &control);
 
+    // `marks` in order of their starts.
     void set(Layer layer, const QList<Mark> &marks);
-    // Where the marks of a layer stand now, in order.
-    QList<Mark> marks(Layer layer) const;
+    // All marks of a layer as they were set.
+    const QList<Mark> &marks(Layer layer) const { return m_marks[layer]; }
+    // The marks placed in the editor, where they stand now.
+    QList<Mark> shown(Layer layer) const;
 
 protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:
+    void place(Layer layer);
     void show();
 
     EditControl &m_control;
+    std::array<QList<Mark>, LayerCount> m_marks;
     std::array<QList<QTextEdit::ExtraSelection>, LayerCount> m_layers;
     std::array<QStringList, LayerCount> m_messages;
 };

@@ -1,6 +1,8 @@
 #include "assisttesting.h"
 
+#include <QMenu>
 #include <QTextBlock>
+#include <QTimer>
 
 using namespace AssistTesting;
 
@@ -13,6 +15,7 @@ class TestPageChecks : public QObject
 private slots:
     void keysMoveTheCaret_data();
     void keysMoveTheCaret();
+    void suggestionReplacesTheWord();
 };
 
 void TestPageChecks::keysMoveTheCaret_data()
@@ -69,6 +72,45 @@ void TestPageChecks::keysMoveTheCaret()
     }
     marked.sort();
     QCOMPARE(marked.join(u' '), paired);
+}
+
+// Only the text and the alt and title values are underlined; a suggestion chosen from the menu
+// opened from the keyboard replaces the word as one undo step.
+void TestPageChecks::suggestionReplacesTheWord()
+{
+    TestWindow window;
+    window.load();
+    Form1 &form = *window.form;
+    const QString page =
+        QStringLiteral("<p clas=\"wrnog\" title=\"a bda title\">The quikc fox</p>");
+    form.Text1.SetFocus();
+    form.Text1.setText(page);
+    const auto underlined = [&form] {
+        QStringList words;
+        for (const QTextEdit::ExtraSelection &mark : form.Text1.editor()->extraSelections()) {
+            if (mark.format.underlineStyle() == QTextCharFormat::WaveUnderline)
+                words << mark.cursor.selectedText();
+        }
+        return words.join(u' ');
+    };
+    QTRY_COMPARE(underlined(), QStringLiteral("bda quikc"));
+    form.Text1.setSelStart(int(page.indexOf(QStringLiteral("quikc"))) + 2);
+    QString offered;
+    QTimer::singleShot(0, [&offered] {
+        auto *menu = qobject_cast<QMenu *>(QApplication::activePopupWidget());
+        QVERIFY(menu);
+        offered = menu->actions().first()->text();
+        menu->actions().first()->trigger();
+        menu->close();
+    });
+    const QPoint at = form.Text1.editor()->cursorRect().center();
+    QContextMenuEvent fromKeyboard(QContextMenuEvent::Keyboard, at,
+                                   form.Text1.editor()->viewport()->mapToGlobal(at));
+    QApplication::sendEvent(form.Text1.editor()->viewport(), &fromKeyboard);
+    QCOMPARE(offered, QStringLiteral("quick"));
+    QVERIFY(form.Text1.Text().contains(QStringLiteral("The quick fox")));
+    QTest::keyClick(form.Text1.editor(), Qt::Key_Backspace, Qt::AltModifier);
+    QCOMPARE(form.Text1.Text(), page);
 }
 
 QTEST_MAIN(TestPageChecks)
