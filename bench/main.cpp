@@ -1,6 +1,7 @@
 // Measures what a keystroke, the preview and opening a page cost on pages of 10 KB to 10 MB,
 // driving the real window with real key events, offscreen, and prints one table.
 
+#include "checkbench.h"
 #include "highlightbench.h"
 #include "humanpace.h"
 #include "linebreakpages.h"
@@ -459,6 +460,7 @@ int main(int argc, char *argv[])
     printPageFileFigures(pages, folder.path(), std::min(options.keys, 9), out);
     measurePreviewWrite(out, pages, folder.path(), options.keys);
     printHighlightCosts(pages, options.keys, out);
+    printCheckCosts(options.keys, out);
     if (!parser.isSet(noBrowserOption) && parser.value(paceLimitOption).toInt() > 0) {
         const HumanPaceOptions pace{100, 80, parser.value(paceLimitOption).toInt()};
         printHumanPace(pages, folder.path(), pace, out);

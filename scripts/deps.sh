@@ -2,7 +2,8 @@
 # Installs the Debian 12 packages that building, running, testing and packaging Velmora need.
 set -euo pipefail
 packages=(build-essential cmake clang-format clang-tidy clazy qt6-base-dev qt6-webengine-dev libgl-dev
-          libxkbcommon-dev fonts-dejavu-core fonts-wine desktop-file-utils appstream lintian)
+          libxkbcommon-dev fonts-dejavu-core fonts-wine desktop-file-utils appstream lintian
+          libtidy-dev libhunspell-dev hunspell-en-us)
 missing=()
 for package in "${packages[@]}"; do
     dpkg-query -W -f='${Status}' "$package" 2>/dev/null | grep -q 'install ok installed' \

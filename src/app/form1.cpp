@@ -2,7 +2,9 @@
 
 #include "app/fontcommand.h"
 #include "app/layout.h"
+#include "app/statusline.h"
 #include "assist/wordlists.h"
+#include "check/pagechecks.h"
 #include "find/findpanel.h"
 #include "platform/browser.h"
 #include "platform/commondialog.h"
@@ -47,6 +49,8 @@ Form1::Form1(const Services &services, QObject *parent)
     , m_layout(std::make_unique<Layout>(window, WebBrowser1, Text1, Frame1, Command1, Command2,
                                         Command3, Command4, Timer1))
     , m_font(std::make_unique<FontCommand>(CommonDialog1, Text1, services.settings))
+    , m_status(std::make_unique<StatusLine>(window, Text1, page))
+    , m_checks(std::make_unique<PageChecks>(Text1, page, messageBox))
     , m_markup(window, Text1, List1, List2, assist, keySender, [this] { Text1_Change(); })
 {
     const QFont windowFont = Fonts::designed(QStringLiteral("Tahoma"), 9, false);
@@ -98,6 +102,7 @@ Form1::Form1(const Services &services, QObject *parent)
     Text2.onGotFocus([this] { Text2_GotFocus(); });
     window.onClose([this](bool &cancel) { Form_Unload(cancel); });
     m_browser.onAlert([this](const QString &text) { window.showBriefly(text); });
+    m_checks->onProblemsChanged([this](int count) { m_status->setProblems(count); });
 }
 
 Form1::~Form1()
@@ -113,8 +118,11 @@ void Form1::buildMenus()
     const auto item = [this](QMenu *menu, const char *caption, const QKeySequence &shortcut,
                              void (Form1::*handler)()) {
         window.addItem(menu, QString::fromUtf8(caption), shortcut, [this, handler] {
-            if (!m_ended)
-                (this->*handler)();
+            if (m_ended)
+                return;
+            (this->*handler)();
+            m_status->refresh();
+            m_checks->textChanged(); // another page, or the same one in another folder
         });
     };
 
@@ -179,6 +187,8 @@ void Form1::Form_Load(const QString &namedPage)
         open_Click();
     else
         documents.openNamed(namedPage);
+    m_status->refresh();
+    m_checks->textChanged();
 }
 
 void Form1::new_Click()
@@ -336,10 +346,15 @@ void Form1::Text1_Change()
         return;
     livePreview.update();
     m_markup.textChanged();
+    m_status->refresh();
+    m_checks->textChanged();
 }
 
 void Form1::Text1_KeyDown(int &KeyCode, int Shift)
 {
+    m_checks->keyDown(KeyCode, Shift);
+    if (KeyCode == 0)
+        return;
     m_markup.editorKeyDown(KeyCode, Shift);
     livePreview.caretMayMove();
 }

@@ -25,6 +25,8 @@ class FontCommand;
 class KeySender;
 class Layout;
 class MessageBox;
+class PageChecks;
+class StatusLine;
 
 // The one window of the editor: its controls, menus and state, start-up and shut-down. Each
 // handler hands the work to the class that does it.
@@ -117,5 +119,7 @@ private:
     std::unique_ptr<FindPanel> m_find;
     std::unique_ptr<Layout> m_layout;
     std::unique_ptr<FontCommand> m_font;
+    std::unique_ptr<StatusLine> m_status;
+    std::unique_ptr<PageChecks> m_checks;
     MarkupAssist m_markup;
 };

@@ -1,6 +1,7 @@
 #include "assist/completionstage.h"
 
 #include "assist/caretcontext.h"
+#include "assist/closingtags.h"
 #include "assist/completionstate.h"
 #include "assist/placement.h"
 
@@ -28,6 +29,7 @@ void CompletionStage::run()
     const int caret = m_text1.SelStart();
     CaretContext::read(m_state, text, caret);
 
+    const bool scriptCode = inScriptCode();
     switch (CaretContext::classify(m_state)) {
     case CaretContext::Case::Outside:
         m_list1.setVisible(false);
@@ -38,6 +40,10 @@ void CompletionStage::run()
         CaretContext::readWord(m_state, text, caret);
         if (m_state.Loc1 > m_state.Locsp)
             m_state.Tagmain = m_state.Tagstring;
+        if (scriptCode) {
+            m_list1.setVisible(false);
+            return;
+        }
         if (!m_list1.Visible())
             m_placement.place(m_list1);
         m_state.Finded1 = select(m_list1, m_state.Tagstring, m_state.Attop);
@@ -45,6 +51,10 @@ void CompletionStage::run()
     case CaretContext::Case::Attribute:
         m_list1.setVisible(false);
         CaretContext::readAttribute(m_state, text, caret);
+        if (scriptCode) {
+            m_list2.setVisible(false);
+            return;
+        }
         if (!m_list2.Visible())
             m_placement.place(m_list2);
         m_state.Finded2 = select(m_list2, m_state.Tagstring, m_state.Attop);
@@ -52,6 +62,18 @@ void CompletionStage::run()
             m_state.Completed = false;
         return;
     }
+}
+
+// A "<" in script code compares or shifts: it begins no tag, so it gets no list, and Space
+// then types a space. Only the "<script" tag itself is still completed.
+bool CompletionStage::inScriptCode() const
+{
+    if (m_state.Loc1 <= m_state.Loc2)
+        return false; // outside any tag: nothing to decide
+    const QStringView before = m_state.Ps.view();
+    if (!ClosingTags::insideScriptBlock(before))
+        return false;
+    return !before.mid(m_state.Loc1).startsWith(u"script", Qt::CaseInsensitive);
 }
 
 bool CompletionStage::select(ListControl &list, const QString &prefix, bool attop)

@@ -24,6 +24,8 @@ public:
     static bool select(ListControl &list, const QString &prefix, bool attop);
 
 private:
+    bool inScriptCode() const;
+
     EditControl &m_text1;
     ListControl &m_list1;
     ListControl &m_list2;

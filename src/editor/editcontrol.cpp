@@ -409,3 +409,19 @@ void EditControl::changed()
     if (m_change)
         m_change();
 }
+
+void EditControl::extendContextMenu(QMenu &menu, int documentPosition)
+{
+    if (m_contextMenu)
+        m_contextMenu(menu, m_model.modelPosition(documentPosition));
+}
+
+int EditControl::modelPosition(int documentPosition) const
+{
+    return m_model.modelPosition(documentPosition);
+}
+
+int EditControl::documentPosition(int modelPosition) const
+{
+    return m_model.documentPosition(modelPosition);
+}

@@ -11,6 +11,7 @@
 #include <optional>
 
 class QKeyEvent;
+class QMenu;
 class QMimeData;
 class QPlainTextEdit;
 class QPoint;
@@ -27,6 +28,8 @@ public:
     using Handler = std::function<void()>;
     using KeyDownHandler = std::function<void(int &keyCode, int shift)>;
     using KeyPressHandler = std::function<void(int &keyAscii)>;
+    // Adds commands to the context menu about to open for the model position it points at.
+    using MenuHandler = std::function<void(QMenu &menu, int position)>;
 
     // The MIME type of the exact model text on the clipboard.
     static const QString ModelTextMimeType;
@@ -92,8 +95,12 @@ public:
     void onKeyPress(KeyPressHandler handler) { m_keyPress = std::move(handler); }
     void onClick(Handler handler) { m_click = std::move(handler); }
     void onGotFocus(Handler handler) { m_gotFocus = std::move(handler); }
+    void onContextMenu(MenuHandler handler) { m_contextMenu = std::move(handler); }
 
     QPlainTextEdit *editor() const;
+    // Between the model's positions and those of the document shown.
+    int modelPosition(int documentPosition) const;
+    int documentPosition(int modelPosition) const;
 
 private:
     using Selection = EditHistory::Selection;
@@ -107,6 +114,7 @@ private:
     void dropped(const QMimeData *source, int documentPosition, bool moved) override;
     bool canRun(Command command) const override;
     void run(Command command) override;
+    void extendContextMenu(QMenu &menu, int documentPosition) override;
 
     void defaultKeyPress(QKeyEvent *event);
     void announceChange();
@@ -131,4 +139,5 @@ private:
     KeyPressHandler m_keyPress;
     Handler m_click;
     Handler m_gotFocus;
+    MenuHandler m_contextMenu;
 };

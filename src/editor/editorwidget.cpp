@@ -72,6 +72,9 @@ void EditorWidget::contextMenuEvent(QContextMenuEvent *event)
     add(QStringLiteral("&Paste"), QKeySequence::Paste, Command::Paste);
     menu.addSeparator();
     add(QStringLiteral("Select &All"), QKeySequence::SelectAll, Command::SelectAll);
+    m_client->extendContextMenu(menu, event->reason() == QContextMenuEvent::Mouse
+                                          ? cursorForPosition(event->pos()).position()
+                                          : textCursor().position());
     menu.exec(event->globalPos());
 }
 

@@ -2,6 +2,8 @@
 
 #include <QPlainTextEdit>
 
+class QMenu;
+
 // The editor's widget: hands keys, clicks, focus and the clipboard to its client, and offers
 // the client's editing commands in its context menu.
 class EditorWidget : public QPlainTextEdit
@@ -29,6 +31,9 @@ public:
         virtual void dropped(const QMimeData *source, int documentPosition, bool moved) = 0;
         virtual bool canRun(Command command) const = 0;
         virtual void run(Command command) = 0;
+        // Commands of the client's own at the top of the menu, for the place in the document
+        // the menu was opened at.
+        virtual void extendContextMenu(QMenu &menu, int documentPosition) = 0;
 
         Client(const Client &) = delete;
         Client &operator=(const Client &) = delete;

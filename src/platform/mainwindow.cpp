@@ -34,21 +34,17 @@ public:
         m_notice = new QLabel(this);
         statusBar()->addPermanentWidget(m_notice, 1);
         m_notice->hide();
-        QObject::connect(statusBar(), &QStatusBar::messageChanged, this,
-                         [this] { showBarWhenNeeded(); });
-        statusBar()->hide();
-    }
-
-    // The bar takes room from the window's inner area only while it has something to say.
-    void showBarWhenNeeded()
-    {
-        statusBar()->setVisible(!m_notice->isHidden() || !statusBar()->currentMessage().isEmpty());
+        // The caret's place and the page's state, always at the right; the inner area keeps
+        // its size below the menu bar and above this bar.
+        m_permanent = new QLabel(this);
+        statusBar()->addPermanentWidget(m_permanent);
     }
 
     ~WindowWidget() override { qApp->removeEventFilter(this); }
 
     QWidget *m_inner;
     QLabel *m_notice;
+    QLabel *m_permanent;
     QList<QKeySequence> m_shortcuts;
     std::function<void()> m_resize;
     std::function<void(bool &)> m_close;
@@ -124,7 +120,8 @@ void MainWindow::setInnerSize(double width, double height)
 {
     const QSize inner(Units::toPixelsX(width), Units::toPixelsY(height));
     m_window->m_inner->resize(inner);
-    m_window->resize(inner + QSize(0, m_window->menuBar()->sizeHint().height()));
+    m_window->resize(inner + QSize(0, m_window->menuBar()->sizeHint().height() +
+                                          m_window->statusBar()->sizeHint().height()));
 }
 
 double MainWindow::ScaleWidth() const
@@ -173,14 +170,12 @@ void MainWindow::showStatus(const QString &message)
 {
     m_window->m_notice->setText(message);
     m_window->m_notice->show();
-    m_window->showBarWhenNeeded();
 }
 
 void MainWindow::clearStatus()
 {
     m_window->m_notice->hide();
     m_window->m_notice->clear();
-    m_window->showBarWhenNeeded();
 }
 
 QString MainWindow::statusNotice() const
@@ -195,12 +190,22 @@ void MainWindow::showBriefly(const QString &message)
     m_window->statusBar()->showMessage(
         line.size() > BriefMessageLength ? line.first(BriefMessageLength) + QChar(0x2026) : line,
         int(BriefMessage.count()));
-    m_window->showBarWhenNeeded();
 }
 
 QString MainWindow::statusMessage() const
 {
     return m_window->statusBar()->currentMessage();
+}
+
+void MainWindow::setPermanentStatus(const QString &text)
+{
+    if (m_window->m_permanent->text() != text)
+        m_window->m_permanent->setText(text);
+}
+
+QString MainWindow::permanentStatus() const
+{
+    return m_window->m_permanent->text();
 }
 
 void MainWindow::onResize(std::function<void()> handler)

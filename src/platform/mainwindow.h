@@ -49,6 +49,9 @@ public:
     // A message that the status bar shows for a few seconds, or until the next one.
     void showBriefly(const QString &message);
     QString statusMessage() const;
+    // The right-hand part of the status bar, beside any notice or message.
+    void setPermanentStatus(const QString &text);
+    QString permanentStatus() const;
 
     void onResize(std::function<void()> handler);
     void onClose(std::function<void(bool &cancel)> handler);

@@ -2,6 +2,8 @@
 
 #include <QString>
 
+#include <optional>
+
 // Modal message boxes. Button-and-icon codes: 0 OK; 35 Yes, No and Cancel with a question
 // icon; 48 OK with an exclamation icon; 64 OK with an information icon.
 class MessageBox
@@ -26,6 +28,11 @@ public:
     {
         return show(prompt, buttons, title.isEmpty() ? QStringLiteral("VLM") : title);
     }
+
+    // Asks for a whole number from `minimum` to `maximum`, offering `value`; nothing when the
+    // user cancels.
+    virtual std::optional<int> askNumber(const QString &prompt, const QString &title, int value,
+                                         int minimum, int maximum) = 0;
 
 protected:
     virtual int show(const QString &prompt, int buttons, const QString &title) = 0;

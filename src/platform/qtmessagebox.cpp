@@ -1,6 +1,7 @@
 #include "platform/qtmessagebox.h"
 
 #include <QApplication>
+#include <QInputDialog>
 #include <QMessageBox>
 
 int QtMessageBox::show(const QString &prompt, int buttons, const QString &title)
@@ -48,4 +49,13 @@ int QtMessageBox::show(const QString &prompt, int buttons, const QString &title)
     default: // closed without a choice
         return (buttons & 0x0F) == 0 ? Ok : Cancel;
     }
+}
+
+std::optional<int> QtMessageBox::askNumber(const QString &prompt, const QString &title, int value,
+                                           int minimum, int maximum)
+{
+    bool ok = false;
+    const int number = QInputDialog::getInt(QApplication::activeWindow(), title, prompt, value,
+                                            minimum, maximum, 1, &ok);
+    return ok ? std::optional<int>(number) : std::nullopt;
 }

@@ -22,6 +22,11 @@ public:
     QList<int> answers;
     QList<Shown> shown;
     std::function<void()> whileShown; // runs while each box is up
+    // Numbers asked for are answered from here, cancelled once it is used up.
+    QList<int> numbers;
+
+    std::optional<int> askNumber(const QString &prompt, const QString &title, int value,
+                                 int minimum, int maximum) override;
 
 protected:
     int show(const QString &prompt, int buttons, const QString &title) override;

@@ -42,7 +42,7 @@ void TestClosingTags::closing_data()
     keyRow("enter with a > ahead", ">", 0, "<br{Enter}", "<br\r\n>", 5, "List1");
     keyRow("enter with a tag ahead", "<p>", 0, "<br{Enter}", "<br>\r\n<p>", 6, "");
     keyRow("enter after <!", "<!DOCTYPE>", 10, "<br{Enter}", "<!DOCTYPE><br\r\n", 15, "List1");
-    keyRow("enter in a script block", "<script>", 8, "<br{Enter}", "<script><br\r\n", 13, "List1");
+    keyRow("enter in a script block", "<script>", 8, "<br{Enter}", "<script><br\r\n", 13, "");
 
     keyRow("> at the start", " abc", 0, ">", "> abc", 1, "");
     keyRow("enter at the start", " abc", 0, "{Enter}", "\r\n abc", 2, "");

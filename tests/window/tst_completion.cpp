@@ -29,6 +29,9 @@ void TestCompletion::listForTheTypedWord_data()
     keyRow("space in a quoted value", "", 0, "<p title=\"xq ", "<p title=\"xq ", 13, "List2");
     keyRow("line break after a space", "<table \r\n", 9, "wi", "<table \r\nwi", 11, "List2 width");
     keyRow("closed tag", "", 0, "<i>", "<i></i>", 3, "");
+    keyRow("script tag", "", 0, "<script la", "<script la", 10, "List2 language", "script");
+    keyRow("script code", "<script>\r\n", 10, "if (i < n) let a = 1, b = 2;",
+           "<script>\r\nif (i < n) let a = 1, b = 2;", 38, "");
 }
 
 QTEST_MAIN(TestCompletion)

@@ -1,0 +1,143 @@
+#include "check/problems.h"
+#include "check/spelling.h"
+#include "check/tagpairs.h"
+
+#include <QDir>
+#include <QFile>
+#include <QTemporaryDir>
+#include <QTest>
+
+// The page checks on known pages: which tag pairs with which, and what the parser finds wrong.
+class TestCheckValues : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void partnerTag_data();
+    void partnerTag();
+    void problemsFound_data();
+    void problemsFound();
+    void misspeltWords_data();
+    void misspeltWords();
+};
+
+void TestCheckValues::partnerTag_data()
+{
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<int>("caret");
+    QTest::addColumn<int>("partner"); // -1: none
+    const QString nested = QStringLiteral("<div><div>ab</div></div>");
+    QTest::addRow("outer start") << nested << 2 << 18;
+    QTest::addRow("inner start, on its <") << nested << 5 << 12;
+    QTest::addRow("inner end") << nested << 16 << 5;
+    QTest::addRow("outer end, after its >") << nested << 24 << 0;
+    QTest::addRow("in text") << nested << 11 << -1;
+    QTest::addRow("unclosed") << QStringLiteral("<p><b>x</p>") << 4 << -1;
+    QTest::addRow("void") << QStringLiteral("<br><p></p>") << 1 << -1;
+    QTest::addRow("comment skipped") << QStringLiteral("<p><!-- </p> --></p>") << 1 << 16;
+    QTest::addRow("comment skipped backwards") << QStringLiteral("<p><!-- <p> --></p>") << 17 << 0;
+    QTest::addRow("script content skipped")
+        << QStringLiteral("<p><script>'</p>'</script></p>") << 1 << 26;
+    QTest::addRow("capitals") << QStringLiteral("<P>x</p>") << 6 << 0;
+}
+
+void TestCheckValues::partnerTag()
+{
+    QFETCH(QString, text);
+    QFETCH(int, caret);
+    QFETCH(int, partner);
+    const std::optional<TagPairs::Tag> tag = TagPairs::tagAt(text, caret);
+    const std::optional<TagPairs::Tag> found = tag ? TagPairs::partner(text, *tag) : std::nullopt;
+    QCOMPARE(found ? found->start : -1, partner);
+}
+
+void TestCheckValues::problemsFound_data()
+{
+    QTest::addColumn<QString>("page");
+    QTest::addColumn<QStringList>("found"); // start and the message's first words
+    const QString head = QStringLiteral("<!DOCTYPE html>\r\n<html><head><title>t</title></head>"
+                                        "<body>\r\n");
+    const auto page = [&head](const char *body) {
+        return head + QString::fromUtf8(body) + QStringLiteral("\r\n</body></html>\r\n");
+    };
+    QTest::addRow("valid") << page("<p id=a>x</p><img src=here.png alt=x>") << QStringList();
+    QTest::addRow("unclosed") << page("<div><span>x</div>")
+                              << QStringList{"65 missing </span> before </div>"};
+    QTest::addRow("misnested") << page("<p><b><i>x</b></i></p>")
+                               << QStringList{"66 replacing unexpected b with </b>"};
+    QTest::addRow("stray end tag")
+        << page("<p>x</p></span>") << QStringList{"68 discarding unexpected </span>"};
+    QTest::addRow("duplicate id") << page("<p id=a>x</p><p id=a>y</p>")
+                                  << QStringList{"73 <p> anchor \"a\" already defined"};
+    QTest::addRow("img without alt")
+        << page("<img src=here.png>") << QStringList{"60 <img> lacks \"alt\" attribute"};
+    QTest::addRow("unknown element")
+        << page("<blurp>x</blurp>") << QStringList{"60 <blurp> is not recognized!"};
+    QTest::addRow("missing file") << page(
+                                         "<a href=\"gone.html#x\">x</a><script src=no.js></script>")
+                                  << QStringList{"69 \"gone.html\" does not exist",
+                                                 "99 \"no.js\" does not exist"};
+    QTest::addRow("binary") << QString::fromLatin1("\x7f"
+                                                   "ELF\x02\x01\x01\0\0\0\0\x01\x02",
+                                                   14)
+                            << QStringList{"0 This page is not text"};
+}
+
+void TestCheckValues::problemsFound()
+{
+    QFETCH(QString, page);
+    QFETCH(QStringList, found);
+    QTemporaryDir folder;
+    QFile here(folder.filePath(QStringLiteral("here.png")));
+    QVERIFY(here.open(QIODevice::WriteOnly));
+    QStringList seen;
+    for (const Problems::Problem &problem : Problems::find(page, folder.path()))
+        seen << QString::number(problem.start) + u' ' + problem.message;
+    QCOMPARE(seen.size(), found.size());
+    for (qsizetype i = 0; i < seen.size(); ++i)
+        QVERIFY2(seen.at(i).startsWith(found.at(i)), qPrintable(seen.at(i)));
+}
+
+void TestCheckValues::misspeltWords_data()
+{
+    QTest::addColumn<QString>("page");
+    QTest::addColumn<QString>("misspelt");
+    QTest::addRow("text") << "<p>The quikc fox</p>"
+                          << "quikc";
+    QTest::addRow("tags and values skipped")
+        << "<tabel clas=\"wrnog\" href=\"bda.html\">text</tabel>"
+        << "";
+    QTest::addRow("alt and title read") << "<img alt=\"a dogg\" title='cattt'>"
+                                        << "dogg cattt";
+    QTest::addRow("script and style skipped")
+        << "<script>var xyzzq;</script><style>.qqwe{}</style>wrdo"
+        << "wrdo";
+    QTest::addRow("comments and references skipped") << "<!-- zzqx -->&nbsp;&eacute;fine"
+                                                     << "";
+    QTest::addRow("digits make names") << "mp3 h2o 3rd"
+                                       << "";
+    QTest::addRow("apostrophe") << "don't dont'x"
+                                << "dont'x";
+}
+
+void TestCheckValues::misspeltWords()
+{
+    QFETCH(QString, page);
+    QFETCH(QString, misspelt);
+    QTemporaryDir config;
+    const auto dictionary = Spelling::Dictionary::forLanguage(
+        QStringLiteral("en-US"), config.filePath(QStringLiteral("words.txt")));
+    QVERIFY(dictionary);
+    QStringList seen;
+    for (const Spelling::Word &word : dictionary->misspelt(page))
+        seen << page.mid(word.start, word.length);
+    QCOMPARE(seen.join(u' '), misspelt);
+    QVERIFY(dictionary->suggestions(QStringLiteral("quikc")).contains(QStringLiteral("quick")));
+    dictionary->add(QStringLiteral("Velmora"));
+    QVERIFY(Spelling::Dictionary::forLanguage(QStringLiteral("en"),
+                                              config.filePath(QStringLiteral("words.txt")))
+                ->isCorrect(u"Velmora"));
+}
+
+QTEST_GUILESS_MAIN(TestCheckValues)
+#include "tst_checkvalues.moc"
