@@ -39,8 +39,12 @@ CheckMarks::CheckMarks(EditControl &control)
             place(layer);
         show();
     };
-    QObject::connect(editor->verticalScrollBar(), &QScrollBar::valueChanged, this, replace);
-    QObject::connect(editor->horizontalScrollBar(), &QScrollBar::valueChanged, this, replace);
+    // Queued: a scroll bar moves also in the middle of an edit, while the document is still
+    // updating the cursors that the marks hold.
+    QObject::connect(editor->verticalScrollBar(), &QScrollBar::valueChanged, this, replace,
+                     Qt::QueuedConnection);
+    QObject::connect(editor->horizontalScrollBar(), &QScrollBar::valueChanged, this, replace,
+                     Qt::QueuedConnection);
 }
 
 void CheckMarks::set(Layer layer, const QList<Mark> &marks)
