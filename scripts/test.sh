@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Installs what is missing, builds Velmora with warnings as errors, checks the formatting, runs
-# clang-tidy and clazy, runs the benchmark once at a tiny size and runs the whole test suite, then
-# runs the suite again in a build with AddressSanitizer and UndefinedBehaviorSanitizer.
+# the benchmark once at a tiny size and runs the whole test suite, runs the suite again in a build
+# with AddressSanitizer and UndefinedBehaviorSanitizer, and last runs clang-tidy and clazy.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 scripts/deps.sh
@@ -9,8 +9,6 @@ git ls-files -- 'src/*.cpp' 'src/*.h' 'tests/*.cpp' 'tests/*.h' 'bench/*.cpp' 'b
     | xargs -r clang-format --dry-run --Werror
 cmake -S . -B build-test -DCMAKE_BUILD_TYPE=RelWithDebInfo -DVELMORA_WERROR=ON -DVELMORA_TESTS=ON
 cmake --build build-test -j"$(nproc)"
-# clang-tidy and clazy over src/ and bench/, with the compile commands of that build.
-scripts/lint.sh build-test
 # The desktop entry, the AppStream metadata and the Debian package, with lintian.
 scripts/check-package.sh build-test
 # The benchmark is not a pass-or-fail test; one tiny run keeps it working.
@@ -24,3 +22,6 @@ export UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1
 export VELMORA_RANDOM_EVENTS=20000
 export LSAN_OPTIONS="suppressions=$PWD/tests/sanitizers/lsan.supp:print_suppressions=0"
 ASAN_OPTIONS=detect_leaks=1 ctest --test-dir build-asan --output-on-failure
+
+# clang-tidy and clazy over src/ and bench/, with the compile commands of the first build.
+scripts/lint.sh build-test
