@@ -4,6 +4,7 @@
 #include "highlightbench.h"
 #include "humanpace.h"
 #include "linebreakpages.h"
+#include "longlines.h"
 #include "pagefiles.h"
 #include "pagegenerator.h"
 #include "previewwrite.h"
@@ -457,6 +458,7 @@ int main(int argc, char *argv[])
     printPageFileFigures(pages, folder.path(), std::min(options.keys, 9), out);
     measurePreviewWrite(out, pages, folder.path(), options.keys);
     printHighlightCosts(pages, options.keys, out);
+    printLongLineTyping(std::min(options.keys, 20), out);
     if (!parser.isSet(noBrowserOption) && parser.value(paceLimitOption).toInt() > 0) {
         const HumanPaceOptions pace{100, 80, parser.value(paceLimitOption).toInt()};
         printHumanPace(pages, folder.path(), pace, out);

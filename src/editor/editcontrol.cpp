@@ -29,15 +29,15 @@ const QString EditControl::ModelTextMimeType = QStringLiteral("application/x-vel
 EditControl::EditControl(QWidget *parent)
     : Control(new EditorWidget(this, parent))
     , m_editor(static_cast<EditorWidget *>(widget()))
+    , m_longLines(m_editor)
 {
     m_editor->setLineWrapMode(QPlainTextEdit::NoWrap);
     m_editor->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
     m_editor->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
     m_editor->setUndoRedoEnabled(false); // the history is kept in model text
-    QObject::connect(m_editor->document(), &QTextDocument::contentsChange, m_editor,
-                     [this](int position, int removed, int added) {
-                         documentChanged(position, removed, added);
-                     });
+    QObject::connect(
+        m_editor->document(), &QTextDocument::contentsChange, m_editor,
+        [this](int position, int /*removed*/, int added) { documentChanged(position, added); });
     // A change made by the user is announced once the document has laid out the new text, so
     // that the change event finds the caret's place up to date.
     QObject::connect(m_editor->document(), &QTextDocument::contentsChanged, m_editor, [this] {
@@ -80,7 +80,7 @@ void EditControl::setText(const QString &text)
     } else {
         const QScopedValueRollback writing(m_writing, true);
         m_text = text;
-        m_editor->setPlainText(shownForm(m_text));
+        m_longLines.setPlainText(shownForm(m_text));
         m_documentLength = m_editor->document()->characterCount() - 1;
         m_history.clear();
     }
@@ -175,27 +175,52 @@ void EditControl::writeDocument(int from, int to, const QString &shown)
     const QScopedValueRollback writing(m_writing, true);
     cursor.insertText(shown);
     m_documentLength = m_editor->document()->characterCount() - 1;
+    settleLongLines(from, from + int(shown.size()));
+}
+
+// Putting lines in pieces or together again moves no character of the text, nor the selection.
+void EditControl::settleLongLines(int from, int to)
+{
+    const Selection kept = selection();
+    const QScopedValueRollback writing(m_writing, true);
+    if (!m_longLines.settle(from, to))
+        return;
+    m_documentLength = m_editor->document()->characterCount() - 1;
+    select(kept);
 }
 
 // A change the user made in the document (typing, deleting, an input method, a drop): the
 // model takes the same change.
-void EditControl::documentChanged(int position, int removed, int added)
+void EditControl::documentChanged(int position, int added)
 {
     if (m_writing || m_userEvents == 0)
         return;
     const int newLength = m_editor->document()->characterCount() - 1;
-    removed = std::clamp(removed, 0, std::max(0, m_documentLength - position));
     added = std::clamp(added, 0, std::max(0, newLength - position));
     m_documentLength = newLength;
 
     QTextCursor range(m_editor->document());
     range.setPosition(position);
     range.setPosition(position + added, QTextCursor::KeepAnchor);
-    const QString inserted = range.selectedText();
+    // A separator between pieces of a long line stands for no character of the model.
+    QString inserted = range.selectedText();
+    QList<int> pieceBreaks;
+    for (qsizetype i = inserted.size() - 1; i >= 0; --i) {
+        if (inserted.at(i) == QChar::ParagraphSeparator &&
+            m_longLines.isPieceBreakAt(position + int(i))) {
+            inserted.remove(i, 1);
+            pieceBreaks.prepend(int(i));
+        }
+    }
+    const auto documentAt = [&](int index) {
+        for (const int pieceBreak : std::as_const(pieceBreaks))
+            index += pieceBreak <= index ? 1 : 0;
+        return position + index;
+    };
+    // The model's changed range ends where the text that the change left behind begins.
     int start = modelPosition(position);
-    int end = start;
-    for (int i = 0; i < removed && end < m_text.size(); ++i)
-        end += unitLength(m_text, end);
+    int end = std::max(start, int(m_text.size()) - modelPosition(newLength) +
+                                  modelPosition(position + added));
 
     // The document reports generous ranges at times: only what really differs is replaced,
     // so that the lone line breaks around it keep their kind.
@@ -235,10 +260,12 @@ void EditControl::documentChanged(int position, int removed, int added)
     if (reshow || joinsBefore || joinsAfter) {
         const int from = joinsBefore ? start - 1 : start;
         const int to = joinsAfter || (joinsBefore && text.isEmpty()) ? after + 1 : after;
-        writeDocument(position + first - (start - from), position + last + (to - after),
+        writeDocument(documentAt(first) - (start - from), documentAt(last) + (to - after),
                       shownForm(QStringView(m_text).mid(from, to - from)));
     }
     m_changePending = true;
+    m_changedFrom = position;
+    m_changedTo = position + added;
 }
 
 void EditControl::record(int position, const QString &removed, const QString &inserted)
@@ -459,7 +486,10 @@ void EditControl::defaultKeyPress(QKeyEvent *event)
 {
     const bool outer = m_inKey;
     m_inKey = true;
+    m_longLines.beforeKey(*event);
+    const int before = m_editor->textCursor().position();
     m_editor->defaultKeyPress(event);
+    m_longLines.afterKey(*event, before);
     m_inKey = outer;
     announceChange();
 }
@@ -469,6 +499,7 @@ void EditControl::announceChange()
     if (!m_changePending)
         return;
     m_changePending = false;
+    settleLongLines(m_changedFrom, m_changedTo);
     changed();
 }
 
@@ -490,10 +521,12 @@ void EditControl::changed()
         m_change();
 }
 
-// Every line break before the position is a CR LF, one character longer in the model.
+// Every line break before the position is a CR LF, one character longer in the model; a
+// separator between pieces of a long line is none.
 int EditControl::modelPosition(int documentPosition) const
 {
-    return documentPosition + m_editor->document()->findBlock(documentPosition).blockNumber();
+    return documentPosition +
+           m_longLines.shift(m_editor->document()->findBlock(documentPosition).blockNumber());
 }
 
 int EditControl::documentPosition(int modelPosition) const
@@ -503,11 +536,12 @@ int EditControl::documentPosition(int modelPosition) const
     int hi = document->blockCount() - 1;
     while (lo < hi) { // the last line whose model start is at or before the position
         const int mid = (lo + hi + 1) / 2;
-        if (document->findBlockByNumber(mid).position() + mid <= modelPosition)
+        if (document->findBlockByNumber(mid).position() + m_longLines.shift(mid) <= modelPosition)
             lo = mid;
         else
             hi = mid - 1;
     }
     const QTextBlock block = document->findBlockByNumber(lo);
-    return block.position() + std::min(modelPosition - block.position() - lo, block.length() - 1);
+    return block.position() +
+           std::min(modelPosition - block.position() - m_longLines.shift(lo), block.length() - 1);
 }

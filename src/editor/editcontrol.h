@@ -1,6 +1,7 @@
 #pragma once
 
 #include "editor/edithistory.h"
+#include "editor/longlines.h"
 #include "platform/control.h"
 
 #include <QPointer>
@@ -19,7 +20,8 @@ class EditorWidget;
 // and `SelStart` and `SelLength` count its characters, a CR LF counting two. The document
 // shown holds one block separator for each CR LF and one character for every other model
 // character; a lone CR or LF shows as a visible symbol on its line. So a model position is
-// the document position plus the number of line breaks before it.
+// the document position plus the number of line breaks before it (a line of many thousand
+// characters is shown in pieces, see LongLines).
 //
 // Line-break kinds are settled where text comes in: Enter with any modifier types CR LF, and
 // text pasted or dropped from other programs gets CR LF for each of its line breaks. Our own
@@ -117,14 +119,16 @@ private:
     void select(Selection selection);
     void replaceSelection(const QString &text);
     void replaceModel(int start, int end, const QString &text);
-    void documentChanged(int position, int removed, int added);
+    void documentChanged(int position, int added);
     void writeDocument(int from, int to, const QString &shown);
+    void settleLongLines(int from, int to);
     void record(int position, const QString &removed, const QString &inserted);
     void applyHistory(bool undoing);
     int modelPosition(int documentPosition) const;
     int documentPosition(int modelPosition) const;
 
     QPointer<EditorWidget> m_editor; // null once the window has deleted its widgets
+    LongLines m_longLines;
     QString m_text;
     int m_documentLength = 0;
     // The program's own selection, kept exactly (also inside a CR LF) until the user moves the
@@ -134,6 +138,9 @@ private:
     int m_userEvents = 0;
     bool m_inKey = false;
     bool m_changePending = false;
+    // The document range of the user's last change, whose lines may want to go in pieces.
+    int m_changedFrom = 0;
+    int m_changedTo = 0;
 
     EditHistory m_history;
     bool m_applyingHistory = false;
