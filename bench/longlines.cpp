@@ -13,6 +13,7 @@
 #include <QCoreApplication>
 #include <QElapsedTimer>
 #include <QFile>
+#include <QMainWindow>
 #include <QPlainTextEdit>
 #include <QTemporaryDir>
 #include <QTest>

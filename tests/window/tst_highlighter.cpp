@@ -133,6 +133,9 @@ void TestHighlighter::verifyColours(const QList<Expected> &expected)
     for (const Expected &e : expected) {
         const qsizetype at = shown.indexOf(e.at);
         QVERIFY2(at >= 0, qPrintable(e.at));
+        // Only lines shown are coloured (a long line's pieces may push the next line out of view).
+        editor->verticalScrollBar()->setValue(editor->document()->findBlock(int(at)).blockNumber());
+        editor->viewport()->repaint();
         const QColor seen = colourAt(editor, int(at) + e.offset);
         const QColor wanted = e.kind ? MarkupHighlighter::colour(*e.kind) : QColor();
         QVERIFY2(seen == wanted, qPrintable(QStringLiteral("%1 +%2: want %3, seen %4")
