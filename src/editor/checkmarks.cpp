@@ -39,8 +39,12 @@ CheckMarks::CheckMarks(EditControl &control)
             place(layer);
         show();
     };
-    QObject::connect(editor->verticalScrollBar(), &QScrollBar::valueChanged, this, replace);
-    QObject::connect(editor->horizontalScrollBar(), &QScrollBar::valueChanged, this, replace);
+    // Queued: the view scrolls while the document is still being edited, and replacing the extra
+    // selections then frees cursors the document is about to adjust.
+    QObject::connect(editor->verticalScrollBar(), &QScrollBar::valueChanged, this, replace,
+                     Qt::QueuedConnection);
+    QObject::connect(editor->horizontalScrollBar(), &QScrollBar::valueChanged, this, replace,
+                     Qt::QueuedConnection);
 }
 
 void CheckMarks::set(Layer layer, const QList<Mark> &marks)
