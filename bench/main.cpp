@@ -5,6 +5,7 @@
 #include "highlightbench.h"
 #include "humanpace.h"
 #include "linebreakpages.h"
+#include "longlines.h"
 #include "pagefiles.h"
 #include "pagegenerator.h"
 #include "previewwrite.h"
@@ -461,6 +462,7 @@ int main(int argc, char *argv[])
     measurePreviewWrite(out, pages, folder.path(), options.keys);
     printHighlightCosts(pages, options.keys, out);
     printCheckCosts(options.keys, out);
+    printLongLineTyping(std::min(options.keys, 20), out);
     if (!parser.isSet(noBrowserOption) && parser.value(paceLimitOption).toInt() > 0) {
         const HumanPaceOptions pace{100, 80, parser.value(paceLimitOption).toInt()};
         printHumanPace(pages, folder.path(), pace, out);

@@ -379,7 +379,10 @@ void EditControl::defaultKeyPress(QKeyEvent *event)
 {
     const bool outer = m_inKey;
     m_inKey = true;
+    m_model.longLines().beforeKey(*m_editor, *event);
+    const int before = m_editor->textCursor().position();
     m_editor->defaultKeyPress(event);
+    m_model.longLines().afterKey(*m_editor, *event, before);
     m_inKey = outer;
     announceChange();
 }
@@ -389,6 +392,11 @@ void EditControl::announceChange()
     if (!m_changePending)
         return;
     m_changePending = false;
+    // Putting lines in pieces or together again moves no character of the text, nor the
+    // selection.
+    const Selection kept = selection();
+    if (m_model.settleChange())
+        select(kept);
     changed();
 }
 

@@ -1,5 +1,6 @@
 #include "editor/markuphighlighter.h"
 
+#include "editor/longlines.h"
 #include "platform/contrast.h"
 
 #include <QElapsedTimer>
@@ -22,9 +23,9 @@ constexpr int ColouredFlag = 1 << 16;
 // Lines scanned between looks at the clock while idle, and the time one round may take.
 constexpr int IdleBatch = 256;
 constexpr int IdleBudgetMs = 4;
-// A longer line (minified markup) is left plain: laying it out with thousands of colour runs
-// would make every keystroke in it slow, and its state is still scanned for the lines below.
-constexpr int LongLine = 20000;
+// A longer line (minified markup) is left plain, its pieces too: thousands of colour runs would
+// make every keystroke in it slow, and its state is still scanned for the lines below.
+constexpr int LongLine = LongLines::FoldedLength;
 } // namespace
 
 MarkupHighlighter::MarkupHighlighter(QPlainTextEdit *editor)
@@ -254,7 +255,7 @@ void MarkupHighlighter::colourLines(const QTextBlock &first, const QTextBlock &l
 bool MarkupHighlighter::applyColours(QTextBlock &block, const Record &record)
 {
     m_spans.clear();
-    if (block.length() <= LongLine)
+    if (block.length() <= LongLine && !LongLines::isPiece(block))
         MarkupScanner::scanLine(block.text(), record.start, &m_spans);
     QTextLayout *layout = block.layout();
     // Text being composed by an input method is shown inside the line; it keeps its own look.

@@ -19,6 +19,7 @@ using namespace LineBreaks;
 TextModel::TextModel(QTextDocument *document, WholeWriter writeWhole)
     : m_document(document)
     , m_writeWhole(std::move(writeWhole))
+    , m_longLines(document)
 {
     if (!m_writeWhole)
         m_writeWhole = [document](const QString &shown) { document->setPlainText(shown); };
@@ -41,8 +42,7 @@ void TextModel::setText(const QString &text)
     } else {
         const QScopedValueRollback writing(m_writing, true);
         m_text = text;
-        m_writeWhole(shownForm(m_text));
-        m_documentLength = m_document->characterCount() - 1;
+        m_longLines.setPlainText(shownForm(m_text), m_writeWhole);
         m_history.clear();
     }
 }
@@ -59,7 +59,9 @@ void TextModel::replace(int start, int end, const QString &text)
     record(start, m_text.mid(start, end - start), text);
     m_text.replace(start, end - start, text);
     const int newTo = to + int(text.size()) - (end - start);
-    writeDocument(documentFrom, documentTo, shownForm(QStringView(m_text).mid(from, newTo - from)));
+    const QString shown = shownForm(QStringView(m_text).mid(from, newTo - from));
+    writeDocument(documentFrom, documentTo, shown);
+    settle(documentFrom, documentFrom + int(shown.size()));
 }
 
 void TextModel::writeDocument(int from, int to, const QString &shown)
@@ -69,26 +71,50 @@ void TextModel::writeDocument(int from, int to, const QString &shown)
     cursor.setPosition(to, QTextCursor::KeepAnchor);
     const QScopedValueRollback writing(m_writing, true);
     cursor.insertText(shown);
-    m_documentLength = m_document->characterCount() - 1;
 }
 
-bool TextModel::takeDocumentChange(int position, int removed, int added)
+bool TextModel::settle(int from, int to)
+{
+    const QScopedValueRollback writing(m_writing, true);
+    return m_longLines.settle(from, to);
+}
+
+bool TextModel::settleChange()
+{
+    return settle(m_changedFrom, m_changedTo);
+}
+
+// The count of removed units is not needed: the end of the changed range is found from the
+// text that follows the change, which also knows the removed separators between pieces.
+bool TextModel::takeDocumentChange(int position, int /*removed*/, int added)
 {
     if (m_writing)
         return false;
     const int newLength = m_document->characterCount() - 1;
-    removed = std::clamp(removed, 0, std::max(0, m_documentLength - position));
     added = std::clamp(added, 0, std::max(0, newLength - position));
-    m_documentLength = newLength;
 
     QTextCursor range(m_document);
     range.setPosition(position);
     range.setPosition(position + added, QTextCursor::KeepAnchor);
-    const QString inserted = range.selectedText();
+    // A separator between pieces of a long line stands for no character of the model.
+    QString inserted = range.selectedText();
+    QList<int> pieceBreaks;
+    for (qsizetype i = inserted.size() - 1; i >= 0; --i) {
+        if (inserted.at(i) == QChar::ParagraphSeparator &&
+            m_longLines.isPieceBreakAt(position + int(i))) {
+            inserted.remove(i, 1);
+            pieceBreaks.prepend(int(i));
+        }
+    }
+    const auto documentAt = [&](int index) {
+        for (const int pieceBreak : std::as_const(pieceBreaks))
+            index += pieceBreak <= index ? 1 : 0;
+        return position + index;
+    };
+    // The model's changed range ends where the text that the change left behind begins.
     int start = modelPosition(position);
-    int end = start;
-    for (int i = 0; i < removed && end < m_text.size(); ++i)
-        end += unitLength(m_text, end);
+    int end = std::max(start, int(m_text.size()) - modelPosition(newLength) +
+                                  modelPosition(position + added));
 
     // The document reports generous ranges at times: only what really differs is replaced,
     // so that the lone line breaks around it keep their kind.
@@ -127,9 +153,11 @@ bool TextModel::takeDocumentChange(int position, int removed, int added)
     if (reshow || joinsBefore || joinsAfter) {
         const int from = joinsBefore ? start - 1 : start;
         const int to = joinsAfter || (joinsBefore && text.isEmpty()) ? after + 1 : after;
-        writeDocument(position + first - (start - from), position + last + (to - after),
+        writeDocument(documentAt(first) - (start - from), documentAt(last) + (to - after),
                       shownForm(QStringView(m_text).mid(from, to - from)));
     }
+    m_changedFrom = position;
+    m_changedTo = position + added;
     return true;
 }
 
@@ -163,10 +191,12 @@ TextModel::Selection TextModel::applyHistory(bool undoing)
     return undoing ? step.before : step.after;
 }
 
-// Every line break before the position is a CR LF, one character longer in the model.
+// Every line break before the position is a CR LF, one character longer in the model; a
+// separator between pieces of a long line is none.
 int TextModel::modelPosition(int documentPosition) const
 {
-    return documentPosition + m_document->findBlock(documentPosition).blockNumber();
+    return documentPosition +
+           m_longLines.shift(m_document->findBlock(documentPosition).blockNumber());
 }
 
 int TextModel::documentPosition(int modelPosition) const
@@ -175,11 +205,12 @@ int TextModel::documentPosition(int modelPosition) const
     int hi = m_document->blockCount() - 1;
     while (lo < hi) { // the last line whose model start is at or before the position
         const int mid = (lo + hi + 1) / 2;
-        if (m_document->findBlockByNumber(mid).position() + mid <= modelPosition)
+        if (m_document->findBlockByNumber(mid).position() + m_longLines.shift(mid) <= modelPosition)
             lo = mid;
         else
             hi = mid - 1;
     }
     const QTextBlock block = m_document->findBlockByNumber(lo);
-    return block.position() + std::min(modelPosition - block.position() - lo, block.length() - 1);
+    return block.position() +
+           std::min(modelPosition - block.position() - m_longLines.shift(lo), block.length() - 1);
 }

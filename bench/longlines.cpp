@@ -1,0 +1,109 @@
+#include "longlines.h"
+
+#include "fakebrowser.h"
+#include "fakecommondialog.h"
+#include "fakemessagebox.h"
+#include "pagegenerator.h"
+
+#include "app/form1.h"
+#include "editor/longlines.h"
+#include "platform/qtkeysender.h"
+#include "system/settingsstore.h"
+
+#include <QCoreApplication>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QMainWindow>
+#include <QPlainTextEdit>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QTextStream>
+
+#include <algorithm>
+
+namespace {
+struct Window
+{
+    Window(const QString &page, bool inPieces)
+        : inPieces(inPieces)
+    {
+        LongLines::setEnabled(inPieces);
+        dialog.files.append(page);
+        form.Form_Load();
+        (void)QTest::qWaitForWindowExposed(form.window.window());
+        form.Text1.SetFocus();
+        form.Text1.setSelStart(int(form.Text1.Text().size() / 2));
+    }
+
+    ~Window()
+    {
+        messageBox.answers = {MessageBox::No};
+        form.exit_Click();
+    }
+
+    // Milliseconds until the key is handled and the editor repainted.
+    double key(char c)
+    {
+        LongLines::setEnabled(inPieces);
+        QElapsedTimer timer;
+        timer.start();
+        QTest::keyClick(form.Text1.editor(), c);
+        form.Text1.editor()->viewport()->repaint();
+        const double ms = timer.nsecsElapsed() / 1e6;
+        QCoreApplication::processEvents();
+        return ms;
+    }
+
+    bool inPieces;
+    QTemporaryDir folder;
+    FakeMessageBox messageBox;
+    FakeCommonDialog dialog;
+    FakeBrowser browser;
+    QtKeySender keySender;
+    IniSettingsStore settings{folder.filePath(QStringLiteral("settings.ini"))};
+    Form1 form{Services{messageBox, dialog, browser, keySender, settings}};
+};
+
+QString medianAndMax(QList<double> samples)
+{
+    std::sort(samples.begin(), samples.end());
+    return QStringLiteral("%1 / %2")
+        .arg(samples.at(samples.size() / 2), 0, 'f', 1)
+        .arg(samples.last(), 0, 'f', 1);
+}
+} // namespace
+
+void printLongLineTyping(int keys, QTextStream &out)
+{
+    out << QStringLiteral("\n| one-line page | whole line med / max ms | in pieces med / max ms "
+                          "| ratio |\n|---|---|---|---|\n");
+    out.flush();
+    QTemporaryDir folder;
+    for (const int megabytes : {1, 5}) {
+        QByteArray page = generatePage(megabytes * 1000000);
+        page.replace("\r\n", "");
+        const QString path = folder.filePath(QStringLiteral("oneline-%1.html").arg(megabytes));
+        QFile file(path);
+        if (!file.open(QIODevice::WriteOnly) || file.write(page + "\r\n") < 0)
+            return;
+        file.close();
+        QList<double> samples[2];
+        {
+            // The two take turns, so that the load of the machine falls on both alike.
+            Window whole(path, false);
+            Window pieces(path, true);
+            for (int i = 0; i < keys; ++i) {
+                samples[0].append(whole.key(char('a' + i % 26)));
+                samples[1].append(pieces.key(char('a' + i % 26)));
+            }
+        }
+        LongLines::setEnabled(true);
+        std::sort(samples[0].begin(), samples[0].end());
+        std::sort(samples[1].begin(), samples[1].end());
+        out << QStringLiteral("| %1 MB | %2 | %3 | %4 |\n")
+                   .arg(megabytes)
+                   .arg(medianAndMax(samples[0]), medianAndMax(samples[1]))
+                   .arg(samples[0].at(keys / 2) / samples[1].at(keys / 2), 0, 'f', 1);
+        out.flush();
+    }
+}
