@@ -33,13 +33,14 @@ PageChecks::PageChecks(EditControl &Text1, const PageState &page, MessageBox &me
     // The pair is found once the caret has settled, not at each step of an edit.
     m_pairTimer.setSingleShot(true);
     m_pairTimer.setInterval(0);
-    QObject::connect(&m_pairTimer, &QTimer::timeout, [this] { markTagPair(); });
+    QObject::connect(&m_pairTimer, &QTimer::timeout, &m_pairTimer, [this] { markTagPair(); });
     QObject::connect(Text1.editor(), &QPlainTextEdit::cursorPositionChanged, &m_pairTimer,
                      qOverload<>(&QTimer::start));
     m_pause.setSingleShot(true);
     m_pause.setInterval(TypingPause);
-    QObject::connect(&m_pause, &QTimer::timeout, [this] { startCheck(); });
-    QObject::connect(&m_check, &QFutureWatcher<Findings>::finished, [this] { checked(); });
+    QObject::connect(&m_pause, &QTimer::timeout, &m_pause, [this] { startCheck(); });
+    QObject::connect(&m_check, &QFutureWatcher<Findings>::finished, &m_check,
+                     [this] { checked(); });
     Text1.onContextMenu([this](QMenu &menu, int position) { addCommands(menu, position); });
 }
 
@@ -213,7 +214,7 @@ void PageChecks::addSpellingCommands(QMenu &menu, int position)
     const QStringList suggestions = dictionary->suggestions(spelt);
     for (const QString &suggestion : suggestions) {
         QAction *choice = new QAction(suggestion, &menu);
-        QObject::connect(choice, &QAction::triggered, [this, word, suggestion] {
+        QObject::connect(choice, &QAction::triggered, choice, [this, word, suggestion] {
             const EditControl::UndoStep step(m_text1);
             m_text1.setSelStart(word.start);
             m_text1.setSelLength(word.length);
@@ -227,7 +228,7 @@ void PageChecks::addSpellingCommands(QMenu &menu, int position)
         menu.insertAction(first, none);
     }
     QAction *add = new QAction(QStringLiteral("Add to Dictionary"), &menu);
-    QObject::connect(add, &QAction::triggered, [this, dictionary, spelt] {
+    QObject::connect(add, &QAction::triggered, add, [this, dictionary, spelt] {
         dictionary->add(spelt);
         QList<CheckMarks::Mark> kept;
         for (const CheckMarks::Mark &mark : m_marks->marks(CheckMarks::Spelling)) {

@@ -157,7 +157,7 @@ QList<Problem> find(const QString &text, const QString &folder)
         findMissingFiles(text, folder, found);
     std::stable_sort(found.begin(), found.end(),
                      [](const Problem &a, const Problem &b) { return a.start < b.start; });
-    found.erase(std::unique(found.begin(), found.end()), found.end());
+    found.resize(std::unique(found.begin(), found.end()) - found.begin());
     return found;
 }
 

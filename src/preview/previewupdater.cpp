@@ -131,7 +131,8 @@ void PreviewUpdater::patch()
         if (result.isValid() || !*sent)
             ended(result.toString());
         else
-            QTimer::singleShot(0, [ended] { ended(QString()); });
+            // `ended` itself checks that the updater is still there.
+            QTimer::singleShot(0, [ended] { ended({}); }); // clazy:exclude=connect-3arg-lambda
     });
     *sent = true;
 }
