@@ -164,8 +164,9 @@ void PageChecks::startCheck()
         QtConcurrent::run(&PageChecks::findAll, m_text1.Text(), folder, m_dictionary));
 }
 
-PageChecks::Findings PageChecks::findAll(const QString &text, const QString &folder,
-                                         QFuture<std::shared_ptr<Spelling::Dictionary>> dictionary)
+PageChecks::Findings
+PageChecks::findAll(const QString &text, const QString &folder,
+                    const QFuture<std::shared_ptr<Spelling::Dictionary>> &dictionary)
 {
     Findings found{Problems::find(text, folder), {}};
     const std::shared_ptr<Spelling::Dictionary> words = dictionary.result();
@@ -208,7 +209,7 @@ void PageChecks::addSpellingCommands(QMenu &menu, int position)
     const std::shared_ptr<Spelling::Dictionary> dictionary = this->dictionary();
     if (under == words.cend() || !dictionary)
         return;
-    const CheckMarks::Mark word = *under;
+    const CheckMarks::Mark &word = *under;
     const QString spelt = m_text1.Text().mid(word.start, word.length);
     QAction *first = menu.actions().value(0);
     const QStringList suggestions = dictionary->suggestions(spelt);

@@ -56,7 +56,7 @@ private:
         QList<Spelling::Word> misspelt;
     };
     static Findings findAll(const QString &text, const QString &folder,
-                            QFuture<std::shared_ptr<Spelling::Dictionary>> dictionary);
+                            const QFuture<std::shared_ptr<Spelling::Dictionary>> &dictionary);
     // Null while the dictionary is still being read.
     std::shared_ptr<Spelling::Dictionary> dictionary() const;
     void addSpellingCommands(QMenu &menu, int position);

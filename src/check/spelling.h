@@ -48,7 +48,7 @@ public:
     QList<Word> misspelt(QStringView page);
 
 private:
-    Dictionary(const QString &name, const QString &folder, const QString &personalFile);
+    Dictionary(const QString &name, const QString &path, const QString &personalFile);
 
     QString m_name;
     QString m_personalFile;
