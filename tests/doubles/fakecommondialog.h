@@ -28,10 +28,27 @@ public:
     std::function<void()> whileShown; // runs while each file dialog is up
 
 protected:
-    bool chooseOpenFile(QString &fileName) override;
-    bool chooseSaveFile(QString &fileName) override;
-    bool chooseFont(FontChoice &font) override;
+    bool chooseOpenFile(QString &fileName) override { return chooseFile(fileName); }
+    bool chooseSaveFile(QString &fileName) override { return chooseFile(fileName); }
+    bool chooseFont(FontChoice &font) override
+    {
+        ++fontDialogs;
+        const std::optional<Font> answer = fonts.isEmpty() ? std::nullopt : fonts.takeFirst();
+        if (answer)
+            font = {answer->name, answer->size, answer->bold};
+        return answer.has_value();
+    }
 
 private:
-    bool chooseFile(QString &fileName);
+    bool chooseFile(QString &fileName)
+    {
+        if (whileShown)
+            whileShown();
+        shownTitles.append(DialogTitle());
+        shownFilters.append(Filter());
+        const std::optional<QString> answer = files.isEmpty() ? std::nullopt : files.takeFirst();
+        if (answer)
+            fileName = *answer;
+        return answer.has_value();
+    }
 };

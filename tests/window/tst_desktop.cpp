@@ -39,8 +39,7 @@ double rowContrast(const QImage &image, int top, int bottom)
 }
 } // namespace
 
-// The window on every desktop: device pixel ratios, palettes, characters, screen readers and a
-// command line without a display.
+// The window on every desktop: device pixel ratios, palettes, characters and screen readers.
 class TestDesktop : public QObject
 {
     Q_OBJECT
@@ -53,8 +52,6 @@ private slots:
     void palettes();
     void accessibleNames();
     void captionsFitInStandInFaces();
-    void withoutDisplay_data();
-    void withoutDisplay();
 };
 
 // The editor's glyphs grow with the ratio, and the list stands at the caret.
@@ -140,14 +137,9 @@ void TestDesktop::palettes_data()
 {
     QTest::addColumn<QPalette>("palette");
     QTest::addRow("light") << QApplication::palette();
-    QPalette dark;
-    for (const auto &[role, colour] : {std::pair{QPalette::Window, QColor(45, 45, 45)},
-                                       {QPalette::WindowText, Qt::white},
-                                       {QPalette::Base, QColor(30, 30, 30)},
-                                       {QPalette::Text, Qt::white},
-                                       {QPalette::Highlight, QColor(42, 130, 218)},
-                                       {QPalette::HighlightedText, Qt::white}})
-        dark.setColor(role, colour);
+    QPalette dark(Qt::white, QColor(45, 45, 45), Qt::white, Qt::black, Qt::gray, Qt::white,
+                  Qt::white, QColor(30, 30, 30), QColor(45, 45, 45));
+    dark.setColor(QPalette::Highlight, QColor(42, 130, 218));
     QTest::addRow("dark") << dark;
 }
 
@@ -237,40 +229,6 @@ void TestDesktop::captionsFitInStandInFaces()
     QVERIFY(QFontMetrics(label.widget()->font()).horizontalAdvance(label.Caption()) <= 48);
     QVERIFY(label.widget()->font().pointSizeF() < 9);
     QVERIFY(QFontMetrics(button.widget()->font()).horizontalAdvance(button.Caption()) <= 73 - 8);
-}
-
-void TestDesktop::withoutDisplay_data()
-{
-    QTest::addColumn<QStringList>("arguments");
-    QTest::addColumn<int>("exitStatus");
-    QTest::addColumn<QString>("printed");
-    QTest::addRow("help") << QStringList{QStringLiteral("--help")} << 0
-                          << QStringLiteral("[options] [page]");
-    QTest::addRow("unknown option, after a window-system one")
-        << QStringList{QStringLiteral("-style"), QStringLiteral("Fusion"),
-                       QStringLiteral("--bogus")}
-        << 2 << QStringLiteral("velmora: Unknown option 'bogus'.");
-    QTest::addRow("two pages") << QStringList{QStringLiteral("a"), QStringLiteral("b")} << 2
-                               << QStringLiteral("velmora: Only one page");
-}
-
-// The program's own answers need no display.
-void TestDesktop::withoutDisplay()
-{
-    QFETCH(QStringList, arguments);
-    QFETCH(int, exitStatus);
-    QFETCH(QString, printed);
-    QProcess velmora;
-    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-    for (const char *name : {"QT_QPA_PLATFORM", "DISPLAY", "WAYLAND_DISPLAY"})
-        environment.remove(QString::fromLatin1(name));
-    velmora.setProcessEnvironment(environment);
-    velmora.start(QStringLiteral(VELMORA_EXECUTABLE), arguments);
-    QVERIFY(velmora.waitForFinished(60000));
-    QCOMPARE(velmora.exitStatus(), QProcess::NormalExit);
-    QCOMPARE(velmora.exitCode(), exitStatus);
-    QVERIFY(QString::fromLocal8Bit(velmora.readAll() + velmora.readAllStandardError())
-                .contains(printed));
 }
 
 QTEST_MAIN(TestDesktop)

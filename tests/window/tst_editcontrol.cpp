@@ -1,7 +1,6 @@
 #include "assisttesting.h"
 
 #include "editor/editcontrol.h"
-#include "platform/qtkeysender.h"
 
 #include <QClipboard>
 #include <QContextMenuEvent>
@@ -26,10 +25,8 @@ private slots:
     void edits();
     void keyOrder_data();
     void keyOrder();
-    void queuedKeyRunsAfterTheCharacter();
     void undoAndRedo_data();
     void undoAndRedo();
-    void openingStartsAfresh();
 
 private:
     void press(const QString &keys);
@@ -73,17 +70,6 @@ void act(TestWindow &test, const QString &action)
     }
 }
 } // namespace
-
-// The starting text and caret, keys that set the scene, then the action, and the text and
-// caret after it.
-struct UndoCase
-{
-    const char *name, *text;
-    int caret;
-    const char *setup, *action, *expected;
-    int expectedCaret;
-};
-Q_DECLARE_METATYPE(UndoCase)
 
 void TestEditControl::init()
 {
@@ -255,65 +241,83 @@ void TestEditControl::keyOrder()
     QCOMPARE(m_edit->Text(), expectedEvents.section(QLatin1String("change "), 1));
 }
 
-// A queued key runs after the character that sent it.
-void TestEditControl::queuedKeyRunsAfterTheCharacter()
-{
-    QtKeySender keys;
-    m_edit->setText(QStringLiteral("xyz"));
-    m_edit->setSelStart(1);
-    m_edit->onKeyPress([&](int &) { keys.SendKeys(QStringLiteral("{Del}")); });
-    QTest::keyClicks(m_edit->editor(), QStringLiteral("a"));
-    QCOMPARE(m_edit->Text(), QStringLiteral("xayz"));
-    QCoreApplication::processEvents();
-    QCOMPARE(m_edit->Text(), QStringLiteral("xaz"));
-}
-
 void TestEditControl::undoAndRedo_data()
 {
-    QTest::addColumn<UndoCase>("row");
-    const UndoCase cases[] = {
-        {"typed word", "<p>", 3, "", "keys:abc", "<p>abc", 6},
-        {"completion by space", "", 0, "<ta", "keys: ", "<table ", 7},
-        {"attribute completed by space", "", 0, "<table bo", "keys: ", "<table border=", 14},
-        {"quoted value completed", "<font face=\"\">", 12, "ari",
-         "keys: ", "<font face=\"arial\" >", 19},
-        {"space in a list", "", 0, "<table b{Down}", "keys: ", "<table background=", 18},
-        {"closing tag by >", "", 0, "<table", "keys:>", "<table></table>", 7},
-        {"enter finishing a tag", "", 0, "<br", "keys:{Return}", "<br>\r\n", 6},
-        {"insert menu command", "abcd", 1, "{Shift+Right}{Shift+Right}", "menu:<p...",
-         "a<p>bc</p>d", 6},
-        {"table command", "", 0, "", "menu:<table...",
-         "<table>\r\n   <tr>\r\n      <td></td>\r\n   </tr>\r\n</table>", 28},
-        {"rp all", "a b a", 2, "", "rpall:a>xy", "xy b xy", 0},
-        {"replace", "one two one", 4, "{Shift+Right}{Shift+Right}{Shift+Right}", "replace:one>x",
-         "one x one", 6},
-        {"lone breaks typed over", "a\rb\nc", 0, "{Ctrl+A}", "keys:z", "z", 1},
-        {"paste", "ab", 1, "", "keys:{Ctrl+V}", "ap\r\nqb", 5},
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<int>("caret");
+    QTest::addColumn<QString>("setup"); // keys that set the scene
+    QTest::addColumn<QString>("action");
+    QTest::addColumn<QString>("expected"); // "|" is the caret
+    const auto row = [](const char *name, const char *text, int caret, const char *setup,
+                        const QString &action, const QString &expected) {
+        QTest::addRow("%s", name) << QString::fromUtf8(text) << caret << QString::fromUtf8(setup)
+                                  << action << expected;
     };
-    for (const UndoCase &row : cases)
-        QTest::addRow("%s", row.name) << row;
+    row("typed word", "<p>", 3, "", QStringLiteral("keys:abc"), QStringLiteral("<p>abc|"));
+    row("completion by space", "", 0, "<ta", QStringLiteral("keys: "), QStringLiteral("<table |"));
+    row("attribute completed by space", "", 0, "<table bo", QStringLiteral("keys: "),
+        QStringLiteral("<table border=|"));
+    row("quoted value completed", "<font face=\"\">", 12, "ari", QStringLiteral("keys: "),
+        QStringLiteral("<font face=\"arial\" |>"));
+    row("space in a list", "", 0, "<table b{Down}", QStringLiteral("keys: "),
+        QStringLiteral("<table background=|"));
+    row("closing tag by >", "", 0, "<table", QStringLiteral("keys:>"),
+        QStringLiteral("<table>|</table>"));
+    row("enter finishing a tag", "", 0, "<br", QStringLiteral("keys:{Return}"),
+        QStringLiteral("<br>\r\n|"));
+    row("rp all", "a b a", 2, "", QStringLiteral("rpall:a>xy"), QStringLiteral("|xy b xy"));
+    row("replace", "one two one", 4, "{Shift+Right}{Shift+Right}{Shift+Right}",
+        QStringLiteral("replace:one>x"), QStringLiteral("one x |one"));
+    row("lone breaks typed over", "a\rb\nc", 0, "{Ctrl+A}", QStringLiteral("keys:z"),
+        QStringLiteral("z|"));
+    row("paste", "ab", 1, "", QStringLiteral("keys:{Ctrl+V}"), QStringLiteral("ap\r\nq|b"));
+    // The Insert menu wraps the selection, keeping it as it was, or types at the caret.
+    row("insert on nothing", "abcd", 2, "", QStringLiteral("menu:<p..."),
+        QStringLiteral("ab<p>|</p>cd"));
+    const std::pair<const char *, const char *> commands[] = {
+        {"<table...", "<table>\r\n   <tr>\r\n      <td>%1|</td>\r\n   </tr>\r\n</table>"},
+        {"<p...", "<p>%1|</p>"},
+        {"<font...", "<font face=>%1|</font>"},
+        {"<a href...", "<a href=>%1|</a>"},
+        {"<br>", "<br>%1|"},
+        {"<img...", "<img src=%1|>"},
+        {"<script...", "<script>\r\n%1|\r\n</script>"},
+        {"<html...", "<HTML>\r\n<HEAD>\r\n   <TITLE></TITLE>\r\n</head>\r\n<BODY>\r\n%1|\r\n\r\n"
+                     "</BODY>\r\n</HTML>"},
+        {"<>...Other", "<>%1|</>"},
+        {"nbsp", "&nbsp;|"}}; // replaces the selection
+    for (const auto &[caption, wrapped] : commands)
+        row(caption, "abx\r\nycd", 2, "{Shift+End}{Shift+Right}{Shift+Right}",
+            QStringLiteral("menu:") + QLatin1String(caption),
+            QStringLiteral("ab") + QString::fromUtf8(wrapped).arg(QStringLiteral("x\r\ny")) +
+                QStringLiteral("cd"));
 }
 
-// One undo gives back the text, the selection and the preview before the action, one redo
-// those after it; each runs the change handler once.
+// The action runs the change handler once when it is a menu command; one undo gives back the
+// text, the selection and the preview before the action, one redo those after it; each runs the
+// change handler once.
 void TestEditControl::undoAndRedo()
 {
-    QFETCH(UndoCase, row);
-    const QString action = QString::fromUtf8(row.action);
-    const QString expected = QString::fromUtf8(row.expected);
+    QFETCH(QString, text);
+    QFETCH(int, caret);
+    QFETCH(QString, setup);
+    QFETCH(QString, action);
+    QFETCH(QString, expected);
+    const int expectedCaret = int(expected.indexOf(u'|'));
+    expected.remove(u'|');
 
-    const auto window = windowWith(QString::fromUtf8(row.text), row.caret);
+    const auto window = windowWith(text, caret);
     TestWindow &test = *window;
     Form1 &form = *test.form;
     QGuiApplication::clipboard()->setText(QStringLiteral("p\nq"));
     if (!action.startsWith(QLatin1String("keys:")) && !action.startsWith(QLatin1String("menu:")))
         form.search_Click();
     form.Text1.SetFocus();
-    form.Text1.setSelStart(row.caret);
-    typeKeys(form, QString::fromUtf8(row.setup));
-    const auto caret = [&] { return qMakePair(form.Text1.SelStart(), form.Text1.SelLength()); };
+    form.Text1.setSelStart(caret);
+    typeKeys(form, setup);
+    const auto selection = [&] { return qMakePair(form.Text1.SelStart(), form.Text1.SelLength()); };
     const QString before = form.Text1.Text();
-    const auto caretBefore = caret();
+    const auto selectionBefore = selection();
     int changes = 0;
     form.Text1.onChange([&] {
         ++changes;
@@ -321,8 +325,10 @@ void TestEditControl::undoAndRedo()
     });
     act(test, action);
     QCOMPARE(form.Text1.Text(), expected);
-    QCOMPARE(form.Text1.SelStart(), row.expectedCaret);
-    const auto caretAfter = caret();
+    QCOMPARE(form.Text1.SelStart(), expectedCaret);
+    if (action.startsWith(QLatin1String("menu:")))
+        QCOMPARE(qMakePair(changes, form.Text1.SelLength()), qMakePair(1, 0));
+    const auto selectionAfter = selection();
 
     for (const QString &keys : {QStringLiteral("Alt+Backspace"), QStringLiteral("Ctrl+Y"),
                                 QStringLiteral("Alt+Backspace"), QStringLiteral("Ctrl+Shift+Z")}) {
@@ -333,31 +339,11 @@ void TestEditControl::undoAndRedo()
         QTest::keyClick(form.Text1.editor(), key.key(), key.keyboardModifiers());
         const QString &now = undoing ? before : expected;
         QCOMPARE(form.Text1.Text(), now);
-        QCOMPARE(caret(), undoing ? caretBefore : caretAfter);
+        QCOMPARE(selection(), undoing ? selectionBefore : selectionAfter);
         QCOMPARE(changes, 1);
         QCOMPARE(form.page.ischanged, qint16(1));
         QCOMPARE(test.preview(), PreviewHeader + now.toUtf8() + "\r\n");
     }
-}
-
-// Undo after opening a page never goes back into the page before it.
-void TestEditControl::openingStartsAfresh()
-{
-    TestWindow test;
-    test.loadPage(QByteArrayLiteral("first\r\n"));
-    Form1 &form = *test.form;
-    form.Text1.SetFocus();
-    test.type(QStringLiteral("abc"));
-    const QString second = test.folder.filePath(QStringLiteral("second.html"));
-    TestWindow::writeFile(second, QByteArrayLiteral("second\r\n"));
-    test.dialog.files.append(second);
-    test.messageBox.answers = {MessageBox::No};
-    form.open_Click();
-    const QString opened = form.Text1.Text();
-    QVERIFY(opened.startsWith(QLatin1String("second")));
-    QTest::keyClick(form.Text1.editor(), Qt::Key_Backspace, Qt::AltModifier);
-    QCOMPARE(form.Text1.Text(), opened);
-    QCOMPARE(form.page.ischanged, qint16(0));
 }
 
 QTEST_MAIN(TestEditControl)

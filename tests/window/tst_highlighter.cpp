@@ -1,6 +1,7 @@
 #include "testwindow.h"
 
 #include "editor/editcontrol.h"
+#include "editor/longlines.h"
 #include "editor/markuphighlighter.h"
 
 #include <QClipboard>
@@ -11,6 +12,8 @@
 #include <QTest>
 #include <QTextBlock>
 #include <QTextLayout>
+
+#include <memory>
 
 using Kind = MarkupScanner::Kind;
 
@@ -28,12 +31,12 @@ QColor colourAt(QPlainTextEdit *editor, int position)
     return {};
 }
 
-// Typed keys: "\r" is Enter, "\b" Backspace, "\x01" Ctrl+End.
+// Typed keys: "\r" is Enter, "\b" Backspace, "\x01" Ctrl+End, "\x16" Ctrl+V.
 void typeKeys(QWidget *editor, const QString &keys)
 {
     for (const QChar c : keys) {
-        if (c == u'\x01')
-            QTest::keyClick(editor, Qt::Key_End, Qt::ControlModifier);
+        if (c == u'\x01' || c == u'\x16')
+            QTest::keyClick(editor, c == u'\x01' ? Qt::Key_End : Qt::Key_V, Qt::ControlModifier);
         else
             QTest::keyClicks(editor, QString(c));
     }
@@ -49,7 +52,9 @@ QString manyLines(int count)
 } // namespace
 
 // The editor's colours as the user sees them while typing, which only a real editor shows: the
-// lines an edit reaches, also far below, and never a change to the text, the caret or the events.
+// lines an edit reaches, also far below, and never a change to the text, the caret or the events;
+// a line long enough to be shown in pieces behaves to the keys, the clipboard, the undo history
+// and the colours exactly as the same line shown whole.
 class TestHighlighter : public QObject
 {
     Q_OBJECT
@@ -59,10 +64,9 @@ private slots:
     void cleanup();
     void coloursFollowEdits_data();
     void coloursFollowEdits();
-    void neverChangesTextCaretOrChangeEvents_data();
-    void neverChangesTextCaretOrChangeEvents();
     void editedPageLooksLikeTheSamePageOpened();
-    void windowEditorIsColoured();
+    void longLineSameAsWhole_data();
+    void longLineSameAsWhole();
 
 private:
     std::unique_ptr<QWidget> m_window;
@@ -86,6 +90,7 @@ void TestHighlighter::init()
 
 void TestHighlighter::cleanup()
 {
+    LongLines::setEnabled(true);
     m_highlighter.reset();
     m_window.reset();
     m_edit.reset();
@@ -130,8 +135,13 @@ void TestHighlighter::coloursFollowEdits_data()
     QTest::addRow("its state kept")
         << QStringLiteral("<!-- ") + QString(30000, u'x') + QStringLiteral("\r\nstill -->")
         << QString() << QString() << QStringLiteral("still") << int(Kind::Comment);
+    QTest::addRow("pasted comment")
+        << QStringLiteral("<html>\r\n<p>a &amp; b</p>\r\n") << QStringLiteral("<html>")
+        << QStringLiteral("\x16") << QStringLiteral("&amp;") << int(Kind::Comment);
 }
 
+// The same edits on a coloured editor and on a plain one leave the same text, caret, scroll
+// position and number of change events; the coloured one shows the colour the edit gave.
 void TestHighlighter::coloursFollowEdits()
 {
     QFETCH(QString, page);
@@ -140,76 +150,34 @@ void TestHighlighter::coloursFollowEdits()
     QFETCH(QString, at);
     QFETCH(int, kind);
 
-    m_edit->setText(page);
-    TestWindow::settle();
-    m_edit->setSelStart(caretAfter.isEmpty() ? 0
-                                             : int(page.indexOf(caretAfter) + caretAfter.size()));
-    typeKeys(m_edit->editor(), keys);
-    TestWindow::settle();
-    QPlainTextEdit *editor = m_edit->editor();
-    const qsizetype where = editor->toPlainText().indexOf(at);
-    QVERIFY(where >= 0);
-    // Only lines shown are coloured (a long line's pieces may push the next line out of view).
-    editor->verticalScrollBar()->setValue(editor->document()->findBlock(int(where)).blockNumber());
-    editor->viewport()->repaint();
-    QCOMPARE(colourAt(editor, int(where)),
-             kind < 0 ? QColor() : MarkupHighlighter::colour(Kind(kind)));
-}
-
-void TestHighlighter::neverChangesTextCaretOrChangeEvents_data()
-{
-    QTest::addColumn<QString>("page");
-    QTest::addColumn<int>("caret");
-    QTest::addColumn<QString>("keys");
-    QTest::addColumn<QString>("pasted");
-
-    const QString page = QStringLiteral("<html>\r\n<body class=x>\r\n<p>a &amp; b</p>\r\n");
-    QTest::addRow("typing a tag") << page << 8 << QStringLiteral("<b id=\"q\">bold</b>")
-                                  << QString();
-    QTest::addRow("comment, Enter and Backspace")
-        << page << 0 << QStringLiteral("<!--\r\r-->\b\b") << QString();
-    QTest::addRow("pasted") << page << 3 << QString() << QStringLiteral("<!-- a\r\nb -->");
-    QTest::addRow("long page, to its end")
-        << manyLines(300) << 0 << QStringLiteral("<!--\x01x") << QString();
-}
-
-// The same edits on a coloured editor and on a plain one leave the same text, caret, scroll
-// position and number of change events.
-void TestHighlighter::neverChangesTextCaretOrChangeEvents()
-{
-    QFETCH(QString, page);
-    QFETCH(int, caret);
-    QFETCH(QString, keys);
-    QFETCH(QString, pasted);
-
+    QGuiApplication::clipboard()->setText(QStringLiteral("<!-- a\r\nb"));
     const auto run = [&](bool coloured) {
         m_highlighter->setEnabled(coloured);
         m_edit->setText(page);
         TestWindow::settle();
         m_changes = 0;
-        m_edit->setSelStart(caret);
-        typeKeys(m_edit->editor(), keys);
-        if (!pasted.isEmpty()) {
-            QGuiApplication::clipboard()->setText(pasted);
-            m_edit->editor()->paste();
-        }
+        m_edit->setSelStart(
+            caretAfter.isEmpty() ? 0 : int(page.indexOf(caretAfter) + caretAfter.size()));
+        QPlainTextEdit *editor = m_edit->editor();
+        typeKeys(editor, keys);
         TestWindow::settle();
-        int colouredLines = 0;
-        const QTextDocument *document = m_edit->editor()->document();
-        for (QTextBlock block = document->begin(); block.isValid(); block = block.next())
-            colouredLines += block.layout()->formats().isEmpty() ? 0 : 1;
-        return QStringList{m_edit->Text(),
-                           QString::number(m_edit->SelStart()),
-                           QString::number(m_edit->SelLength()),
-                           QString::number(m_changes),
-                           QString::number(m_edit->editor()->verticalScrollBar()->value()),
-                           QString::number(colouredLines > 0)};
+        const QStringList seen{m_edit->Text(), QString::number(m_edit->SelStart()),
+                               QString::number(m_edit->SelLength()), QString::number(m_changes),
+                               QString::number(editor->verticalScrollBar()->value())};
+        const qsizetype where = editor->toPlainText().indexOf(at);
+        // Only lines shown are coloured (a long line's pieces may push the next out of view).
+        editor->verticalScrollBar()->setValue(
+            editor->document()->findBlock(int(where)).blockNumber());
+        editor->viewport()->repaint();
+        const QColor colour = colourAt(editor, int(where));
+        return seen + QStringList{colour.isValid() ? colour.name() : QStringLiteral("plain")};
     };
-    QStringList plainRun = run(false);
-    QCOMPARE(plainRun.takeLast(), QStringLiteral("0"));
-    QStringList colouredRun = run(true);
-    QCOMPARE(colouredRun.takeLast(), QStringLiteral("1"));
-    QCOMPARE(colouredRun, plainRun);
+    QStringList plain = run(false);
+    QCOMPARE(plain.takeLast(), QStringLiteral("plain"));
+    QStringList coloured = run(true);
+    QCOMPARE(coloured.takeLast(),
+             kind < 0 ? QStringLiteral("plain") : MarkupHighlighter::colour(Kind(kind)).name());
+    QCOMPARE(coloured, plain);
 }
 
 // Edits at random places that open and close comments, scripts, tags and values, then the
@@ -257,16 +225,109 @@ void TestHighlighter::editedPageLooksLikeTheSamePageOpened()
     }
 }
 
-// The window's editor is coloured, and plain once the colours are off.
-void TestHighlighter::windowEditorIsColoured()
+namespace {
+struct Editor
 {
-    cleanup();
-    TestWindow tw;
-    tw.loadPage(QByteArrayLiteral("<p class=\"a\">text</p>\r\n"));
-    QPlainTextEdit *editor = tw.form->Text1.editor();
-    QCOMPARE(colourAt(editor, 1), MarkupHighlighter::colour(Kind::TagName));
-    tw.form->markupColours.setEnabled(false);
-    QCOMPARE(colourAt(editor, 1), QColor());
+    explicit Editor(bool inPieces)
+        : inPieces(inPieces)
+    {
+        LongLines::setEnabled(inPieces);
+        edit.Move(0, 0, 9000, 3000);
+        window.show();
+        (void)QTest::qWaitForWindowExposed(&window);
+    }
+
+    // Clicks keys by their names, separated by spaces ("Shift+Right Ctrl+V x").
+    void press(const QString &keys)
+    {
+        LongLines::setEnabled(inPieces);
+        edit.SetFocus();
+        for (const QString &name : keys.split(u' ', Qt::SkipEmptyParts)) {
+            const QKeyCombination key = QKeySequence::fromString(name)[0];
+            QTest::keyClick(edit.editor(), key.key(), key.keyboardModifiers());
+        }
+    }
+
+    // The colours of the first line and of the last, which carries the state of those above.
+    QList<QList<QTextLayout::FormatRange>> colours() const
+    {
+        const QTextDocument *document = edit.editor()->document();
+        QList<QList<QTextLayout::FormatRange>> shown;
+        for (const QTextBlock &block : {document->firstBlock(), document->lastBlock().previous()}) {
+            edit.editor()->verticalScrollBar()->setValue(block == document->firstBlock() ? 0
+                                                                                         : 1 << 30);
+            edit.editor()->viewport()->repaint();
+            shown.append(block.layout()->formats());
+        }
+        return shown;
+    }
+
+    bool inPieces;
+    QWidget window;
+    EditControl edit{&window};
+    MarkupHighlighter highlighter{edit.editor()};
+};
+} // namespace
+
+void TestHighlighter::longLineSameAsWhole_data()
+{
+    QTest::addColumn<int>("fromBreak"); // the caret's place, from the end of the first piece
+    QTest::addColumn<QString>("keys");
+
+    QTest::addRow("type at the break") << 0 << QStringLiteral("a b Left Left Left c");
+    QTest::addRow("arrows over the break")
+        << -2 << QStringLiteral("Right Right Right x Left Left Left Left y");
+    QTest::addRow("backspace at the break") << 0 << QStringLiteral("Backspace Backspace z");
+    QTest::addRow("delete before the break") << -1 << QStringLiteral("Delete Delete Delete q");
+    QTest::addRow("select over the break, copy, paste")
+        << -2
+        << QStringLiteral("Shift+Right Shift+Right Shift+Right Ctrl+C Right Ctrl+V Ctrl+V "
+                          "Shift+Left Shift+Left Ctrl+X");
+    QTest::addRow("line break at the break") << 0 << QStringLiteral("Return Backspace Return");
+    QTest::addRow("whole line replaced") << 0 << QStringLiteral("Home Shift+End x y");
+    QTest::addRow("comment opened over the break") << -3 << QStringLiteral("< ! - -");
+}
+
+void TestHighlighter::longLineSameAsWhole()
+{
+    QFETCH(int, fromBreak);
+    QFETCH(QString, keys);
+
+    QString line;
+    while (line.size() < LongLines::FoldedLength + 5000)
+        line += QStringLiteral("<b class=\"c\">x&amp;y</b>");
+    const QString text = line + QStringLiteral("\r\n<p title=\"t\">short</p>\r\n");
+    Editor whole(false);
+    whole.edit.setText(text);
+    Editor pieces(true);
+    pieces.edit.setText(text);
+    QVERIFY(pieces.edit.editor()->document()->blockCount() > 3);
+
+    const int pieceBreak = pieces.edit.editor()->document()->firstBlock().length() - 1;
+
+    QStringList copied;
+    for (Editor *editor : {&whole, &pieces}) {
+        QGuiApplication::clipboard()->clear();
+        editor->edit.setSelStart(pieceBreak + fromBreak);
+        editor->press(keys);
+        copied.append(QGuiApplication::clipboard()->text());
+    }
+    QCOMPARE(copied.last(), copied.first());
+    for (const bool undoing : {false, true}) {
+        QCOMPARE(pieces.edit.Text(), whole.edit.Text());
+        QCOMPARE(pieces.edit.SelStart(), whole.edit.SelStart());
+        QCOMPARE(pieces.edit.SelLength(), whole.edit.SelLength());
+        QCOMPARE(pieces.colours(), whole.colours());
+        if (undoing)
+            break;
+        while (pieces.edit.canUndo() || whole.edit.canUndo()) {
+            for (Editor *editor : {&whole, &pieces}) {
+                LongLines::setEnabled(editor->inPieces);
+                editor->edit.undo();
+            }
+        }
+        QCOMPARE(pieces.edit.Text(), text);
+    }
 }
 
 QTEST_MAIN(TestHighlighter)

@@ -2,34 +2,51 @@
 
 #include "platform/units.h"
 
-#include <QFontInfo>
-
 #include <QAction>
 #include <QFile>
+#include <QFontInfo>
 #include <QListWidget>
+#include <QLocale>
 #include <QMainWindow>
 #include <QMenuBar>
 #include <QPlainTextEdit>
+#include <QSettings>
 #include <QSignalSpy>
+#include <QStandardPaths>
+#include <QStyle>
 #include <QTest>
 
-// The window as designed, its start-up, menus and shortcuts, and the two ways of quitting.
+// A font chosen in the dialog, and the size as the settings file holds it.
+struct FontCase
+{
+    const char *locale, *name;
+    double size;
+    bool bold;
+    const char *sizeText;
+};
+Q_DECLARE_METATYPE(FontCase)
+
+// The window as designed, its start-up, menus and shortcuts, the Font command and the two ways
+// of quitting.
 class TestWindowStartup : public QObject
 {
     Q_OBJECT
 
 private slots:
     void designedWindow();
-    void startUp();
-    void menuBar();
-    void shortcutsReachTheirCommandsFromTheEditor_data();
-    void shortcutsReachTheirCommandsFromTheEditor();
+    void menusAndShortcuts();
     void aboutBox();
     void quitting_data();
     void quitting();
     void newCountsUpToItsLargestValue();
+    void initTestCase() { QStandardPaths::setTestModeEnabled(true); }
+    void init() { QFile::remove(IniSettingsStore::defaultFileName()); }
+    void cleanup() { QLocale::setDefault(QLocale::c()); }
+    void fontChoice_data();
+    void fontChoice();
 };
 
+// The window as designed, and as it is once started.
 void TestWindowStartup::designedWindow()
 {
     TestWindow test;
@@ -65,6 +82,22 @@ void TestWindowStartup::designedWindow()
              QStringList(
                  {QStringLiteral("Tahoma"), QStringLiteral("Tahoma"), QStringLiteral("Fixedsys")}));
     QCOMPARE(editor.pixelSize(), 15);
+    // Each caption fits its control; a label, the room before its box.
+    QStyle *style = f.window.window()->style();
+    const int indicator = style->pixelMetric(QStyle::PM_IndicatorWidth) +
+                          style->pixelMetric(QStyle::PM_CheckBoxLabelSpacing);
+    const int margins = 2 * style->pixelMetric(QStyle::PM_ButtonMargin);
+    const std::tuple<Control *, QString, int> rooms[] = {
+        {&f.Label1, captions[0], f.Text2.widget()->x() - f.Label1.widget()->x()},
+        {&f.Label2, captions[1], f.Text3.widget()->x() - f.Label2.widget()->x()},
+        {&f.Check1, QStringLiteral("Match case"), f.Check1.widget()->width() - indicator},
+        {&f.Command1, captions[2], f.Command1.widget()->width() - margins},
+        {&f.Command2, captions[3], f.Command2.widget()->width() - margins},
+        {&f.Command3, captions[4], f.Command3.widget()->width() - margins},
+        {&f.Command4, captions[5], f.Command4.widget()->width() - margins}};
+    for (const auto &[control, caption, room] : rooms)
+        QVERIFY2(QFontMetrics(control->widget()->font()).horizontalAdvance(caption) <= room,
+                 qPrintable(caption));
     QCOMPARE(f.Text1.FontSize(), 12.0);
     QVERIFY(!f.Text1.FontBold());
     const QFontMetrics editorFont(f.Text1.editor()->font());
@@ -73,19 +106,11 @@ void TestWindowStartup::designedWindow()
     QCOMPARE(f.Check1.widget()->font().pointSizeF(), 7.5);
     QCOMPARE(f.List1.list()->palette().color(QPalette::Base), QColor(255, 255, 192));
     QCOMPARE(f.List2.list()->palette().color(QPalette::Base), QColor(192, 255, 192));
-}
 
-void TestWindowStartup::startUp()
-{
-    TestWindow test;
-    Form1 &f = *test.form;
     test.load();
     QVERIFY(!f.hasEnded());
     QVERIFY(f.window.window()->isVisible());
-    QCOMPARE(f.window.ScaleWidth(), 9690.0);
-    QCOMPARE(f.window.ScaleHeight(), 7455.0);
     QVERIFY(!f.Frame1.Enabled());
-    QCOMPARE(f.Frame1.Top(), -975.0);
     for (const Button *button : {&f.Command1, &f.Command2, &f.Command3, &f.Command4})
         QVERIFY(!button->Visible());
     QVERIFY(!f.List1.Visible() && !f.List2.Visible());
@@ -101,15 +126,26 @@ void TestWindowStartup::startUp()
              QStringLiteral("a br> cols table tahoma _blank align onMouseMove width"));
 }
 
-void TestWindowStartup::menuBar()
+// Every shortcut reaches its command from the editor, once, and Ctrl+Z is nbsp, not undo.
+void TestWindowStartup::menusAndShortcuts()
 {
     TestWindow test;
+    Form1 &f = *test.form;
+    test.load();
+    f.Text1.setText(QString());
     QStringList entries;
-    for (QAction *menu : test.form->window.window()->menuBar()->actions()) {
+    for (QAction *menu : f.window.window()->menuBar()->actions()) {
         entries.append(menu->text() + u':');
-        for (QAction *item : menu->menu()->actions())
+        for (QAction *item : menu->menu()->actions()) {
             entries.append(item->isSeparator() ? QStringLiteral("-")
                                                : item->text() + u'|' + item->shortcut().toString());
+            if (item->shortcut().isEmpty())
+                continue;
+            QSignalSpy triggered(item, &QAction::triggered);
+            f.Text1.SetFocus();
+            QTest::keySequence(f.Text1.editor(), item->shortcut());
+            QVERIFY2(triggered.count() == 1, qPrintable(item->text()));
+        }
     }
     QCOMPARE(entries.join(u' '),
              QStringLiteral("&File: New|Ctrl+N Open...|Ctrl+O Save|Ctrl+S Save as...| - Exit| "
@@ -118,39 +154,7 @@ void TestWindowStartup::menuBar()
                             "<br>|Ctrl+B <img...|Ctrl+I <script...| <html...|Ctrl+H "
                             "<>...Other|F6 nbsp|Ctrl+Z - Insert Help|Ctrl+F1 "
                             "&About: About VLM|"));
-}
-
-void TestWindowStartup::shortcutsReachTheirCommandsFromTheEditor_data()
-{
-    QTest::addColumn<QString>("caption");
-    QTest::addColumn<QKeySequence>("keys");
-    QTest::addRow("nbsp, not undo") << QStringLiteral("nbsp") << QKeySequence(Qt::CTRL | Qt::Key_Z);
-    QTest::addRow("html") << QStringLiteral("<html...") << QKeySequence(Qt::CTRL | Qt::Key_H);
-    QTest::addRow("font") << QStringLiteral("<font...") << QKeySequence(Qt::CTRL | Qt::Key_F);
-    QTest::addRow("find") << QStringLiteral("Find or Replace") << QKeySequence(Qt::Key_F3);
-}
-
-void TestWindowStartup::shortcutsReachTheirCommandsFromTheEditor()
-{
-    QFETCH(QString, caption);
-    QFETCH(QKeySequence, keys);
-
-    TestWindow test;
-    Form1 &f = *test.form;
-    test.load();
-    f.Text1.setText(QString());
-    f.Text1.SetFocus();
-    QTest::keyClicks(f.Text1.editor(), QStringLiteral("ab"));
-    QAction *item = nullptr;
-    for (QAction *menu : f.window.window()->menuBar()->actions()) {
-        for (QAction *entry : menu->menu()->actions())
-            item = entry->text() == caption ? entry : item;
-    }
-    QVERIFY(item);
-    QSignalSpy triggered(item, &QAction::triggered);
-    QTest::keySequence(f.Text1.editor(), keys);
-    QCOMPARE(triggered.count(), 1);
-    QVERIFY(f.Text1.Text().contains(QStringLiteral("ab"))); // the editor's own undo did not run
+    QVERIFY(f.Text1.Text().contains(QStringLiteral("<>&nbsp;</>")));
 }
 
 void TestWindowStartup::aboutBox()
@@ -165,6 +169,11 @@ void TestWindowStartup::aboutBox()
     QVERIFY(box.prompt.startsWith(spaces + QStringLiteral("Velmora") + spaces +
                                   QStringLiteral("\r\n") + QString(40, u' ') +
                                   QStringLiteral("version 1.53\r\n\r\n")));
+    test.trigger(QStringLiteral("Insert Help"));
+    QCOMPARE(test.messageBox.shown.constLast().prompt,
+             QStringLiteral("If you select some characters before insert,\r\n"
+                            "The tags would be added to the left and right."));
+    QCOMPARE(test.messageBox.shown.constLast().title, QStringLiteral("VLM"));
 }
 
 void TestWindowStartup::quitting_data()
@@ -172,16 +181,15 @@ void TestWindowStartup::quitting_data()
     QTest::addColumn<bool>("byClose"); // the window's close button, else the Exit command
     QTest::addColumn<int>("changed");
     QTest::addColumn<int>("answer"); // 0: no prompt expected
-    QTest::addColumn<bool>("ended");
-    QTest::addColumn<bool>("previewKept");
+    QTest::addColumn<bool>("ended"); // else the window and the preview stay
 
     const int yes = MessageBox::Yes, no = MessageBox::No, cancel = MessageBox::Cancel;
-    QTest::addRow("exit unchanged") << false << 0 << 0 << true << false;
-    QTest::addRow("exit changed, yes") << false << 1 << yes << true << false;
-    QTest::addRow("exit changed, cancel") << false << 1 << cancel << false << true;
-    QTest::addRow("exit, flag other than 1") << false << -1 << 0 << true << false;
-    QTest::addRow("close changed, no") << true << 1 << no << true << false;
-    QTest::addRow("close changed, cancel") << true << 1 << cancel << false << true;
+    QTest::addRow("exit unchanged") << false << 0 << 0 << true;
+    QTest::addRow("exit changed, yes") << false << 1 << yes << true;
+    QTest::addRow("exit changed, cancel") << false << 1 << cancel << false;
+    QTest::addRow("exit, flag other than 1") << false << -1 << 0 << true;
+    QTest::addRow("close changed, no") << true << 1 << no << true;
+    QTest::addRow("close changed, cancel") << true << 1 << cancel << false;
 }
 
 void TestWindowStartup::quitting()
@@ -190,20 +198,15 @@ void TestWindowStartup::quitting()
     QFETCH(int, changed);
     QFETCH(int, answer);
     QFETCH(bool, ended);
-    QFETCH(bool, previewKept);
 
     TestWindow test;
     Form1 &f = *test.form;
     test.load();
     test.messageBox.shown.clear();
-    QFile preview(f.page.tempfile);
-    QVERIFY(preview.open(QIODevice::WriteOnly));
-    preview.close();
     f.page.ischanged = qint16(changed);
     if (answer)
         test.messageBox.answers.append(answer);
     QSignalSpy endedSpy(&f, &Form1::programEnded);
-
     if (byClose)
         f.window.window()->close();
     else
@@ -216,10 +219,10 @@ void TestWindowStartup::quitting()
         QCOMPARE(box.buttons, 35);
         QCOMPARE(box.title, QStringLiteral("Warning"));
     }
-    QCOMPARE(f.hasEnded(), ended);
     QCOMPARE(endedSpy.count(), ended ? 1 : 0);
+    QCOMPARE(f.hasEnded(), ended);
     QCOMPARE(f.window.window()->isVisible(), !ended);
-    QCOMPARE(QFile::exists(f.page.tempfile), previewKept);
+    QCOMPARE(QFile::exists(f.page.tempfile), !ended);
     QCOMPARE(QFile::exists(f.page.editingfile), answer == int(MessageBox::Yes));
 }
 
@@ -233,6 +236,49 @@ void TestWindowStartup::newCountsUpToItsLargestValue()
     QCOMPARE(test.form->page.filenum, qint16(32767));
     test.form->new_Click();
     QCOMPARE(test.form->page.filenum, qint16(32767));
+}
+
+static QString stored(const TestWindow &test, const char *name)
+{
+    return QSettings(test.settings.fileName(), QSettings::IniFormat)
+        .value(QStringLiteral("HKEY_LOCAL_MACHINE/SOFTWARE/VLM/") + QLatin1String(name))
+        .toString();
+}
+
+void TestWindowStartup::fontChoice_data()
+{
+    QTest::addColumn<FontCase>("c");
+    const auto row = [](const char *name, FontCase c) { QTest::newRow(name) << c; };
+    row("10.5 bold", {"C", "Courier New", 10.5, true, "10.5"});
+    row("decimal comma", {"de", "Courier New", 10.5, true, "10,5"});
+    // The size is kept in single precision and written with seven significant digits.
+    row("wide characters, 10.3", {"C", "新宋体", 10.3, false, "10.3"});
+}
+
+void TestWindowStartup::fontChoice()
+{
+    QFETCH(FontCase, c);
+    const QString name = QString::fromUtf8(c.name);
+    QLocale::setDefault(QLocale(QLatin1String(c.locale)));
+    TestWindow test;
+    test.load();
+    test.dialog.fonts = {FakeCommonDialog::Font{name, c.size, c.bold}, std::nullopt};
+    test.form->font_Click();
+    QCOMPARE(test.dialog.Flags(), 103);
+    QCOMPARE(test.form->Text1.FontName(), name);
+    QCOMPARE(float(test.form->Text1.FontSize()), float(c.size));
+    QCOMPARE(test.form->Text1.FontBold(), c.bold);
+    QCOMPARE(stored(test, "FontName"), name);
+    QCOMPARE(stored(test, "FontSize"), QLatin1String(c.sizeText));
+    QCOMPARE(stored(test, "FontBold"), QLatin1String(c.bold ? "True" : "False"));
+
+    // Cancel: the dialog still holds the choice, which must be neither applied nor stored.
+    QVERIFY(QFile::remove(test.settings.fileName()));
+    test.form->Text1.setFontSize(16);
+    test.form->font_Click();
+    QCOMPARE(test.dialog.fontDialogs, 2);
+    QCOMPARE(test.form->Text1.FontSize(), 16.0);
+    QVERIFY(!QFile::exists(test.settings.fileName()));
 }
 
 QTEST_MAIN(TestWindowStartup)
