@@ -70,6 +70,7 @@ void TestAssistKeys::popupKeys_data()
     keyRow("ctrl+space", "", 0, "<ta{Ctrl+Space}", "<ta ", 4, "List2");
     keyRow("shift+enter closes the tag", "", 0, "<table{Shift+Return}", "<table></table>", 7, "");
     keyRow("keypad enter closes the tag", "", 0, "<table{Num+Enter}", "<table></table>", 7, "");
+    keyRow("ctrl+enter after br", "", 0, "<br{Ctrl+Return}", "<br>\r\n", 6, "");
     keyRow("shift+enter after br", "", 0, "<br{Shift+Return}", "<br>\r\n", 6, "");
     keyRow("up at the first item", "", 0, "<A{Up}", "<A", 2, "List1 a", "A");
     keyRow("word already complete", "\r\nxyz", 0, "<table{Down}", "<table\r\nxyz", 11, "", "");
