@@ -291,8 +291,8 @@ void TestDesktop::startUp()
         if (file.endsWith(u'/'))
             QVERIFY(QDir(folder).mkpath(file));
         else
-            tw.writeFile(tw.folder.filePath(file.section(u'=', 0, 0)),
-                         file.section(u'=', 1).toUtf8());
+            TestWindow::writeFile(tw.folder.filePath(file.section(u'=', 0, 0)),
+                                  file.section(u'=', 1).toUtf8());
     }
     const QStringList before = filesIn(folder);
     if (!page.isEmpty())

@@ -166,7 +166,7 @@ void TestEditor::press(const QString &keys)
             all.mergeCharFormat(bold);
         } else if (name.startsWith(QLatin1String("Menu:"))) { // the editor's own context menu
             bool chosen = false;
-            QTimer::singleShot(0, [&] {
+            QTimer::singleShot(0, m_edit->editor(), [&] {
                 auto *menu = qobject_cast<QMenu *>(QApplication::activePopupWidget());
                 for (QAction *action : menu->actions()) {
                     if (action->text().remove(u'&').remove(u' ') == name.mid(5) &&

@@ -381,8 +381,8 @@ void TestWindowStartup::commands()
         form.Text1_Change();
     });
     Button *const buttons[] = {&form.Command1, &form.Command2, &form.Command3, &form.Command4};
-    for (const char click : QByteArray(c.clicks))
-        QTest::mouseClick(buttons[click - '1']->button(), Qt::LeftButton);
+    for (const char *click = c.clicks; *click != 0; ++click)
+        QTest::mouseClick(buttons[*click - '1']->button(), Qt::LeftButton);
     QCOMPARE(form.Text1.Text(), QString::fromUtf8(c.result));
     QCOMPARE(form.Text1.SelStart(), c.resultStart);
     QCOMPARE(form.Text1.SelLength(), c.resultLength);
