@@ -1,5 +1,6 @@
 #include "app/commandline.h"
 #include "app/form1.h"
+#include "core/nativename.h"
 #include "platform/qtcommondialog.h"
 #include "platform/qtkeysender.h"
 #include "platform/qtmessagebox.h"
@@ -11,6 +12,17 @@
 #include <QApplication>
 
 #include <unistd.h>
+
+namespace {
+// The arguments as given: the name of a page is bytes, which need not be UTF-8.
+QStringList argumentsOf(int argc, char *argv[])
+{
+    QStringList arguments;
+    for (int i = 0; i < argc; ++i)
+        arguments.append(NativeName::decode(QByteArray(argv[i])));
+    return arguments;
+}
+} // namespace
 
 int main(int argc, char *argv[])
 {
@@ -27,15 +39,14 @@ int main(int argc, char *argv[])
         // Help, version and mistakes need no display: they are answered before the window
         // system starts.
         QCoreApplication console(argc, argv);
-        const CommandLine early(
-            CommandLine::withoutWindowSystemOptions(QCoreApplication::arguments()));
+        const CommandLine early(CommandLine::withoutWindowSystemOptions(argumentsOf(argc, argv)));
         if (early.request() != CommandLine::Request::Start)
             return early.report();
     }
     QApplication app(argc, argv);
     QGuiApplication::setDesktopFileName(QStringLiteral("io.github.velmora.Velmora"));
     // The window system has taken its own options (-platform, -style and the like) away.
-    const CommandLine commandLine(QCoreApplication::arguments());
+    const CommandLine commandLine(argumentsOf(argc, argv));
     if (commandLine.request() != CommandLine::Request::Start)
         return commandLine.report();
     const TerminationSignals terminationSignals;

@@ -1,8 +1,9 @@
 #include "app/commandline.h"
 
+#include "system/nativefile.h"
+
 #include <QCommandLineParser>
 #include <QCoreApplication>
-#include <QDir>
 #include <QFileInfo>
 
 #include <cstdio>
@@ -50,7 +51,7 @@ CommandLine::CommandLine(const QStringList &arguments)
     else if (pages.size() == 1 && pages.first().isEmpty())
         mistake(QStringLiteral("The name of the page is empty."));
     else if (pages.size() == 1)
-        m_page = QDir::cleanPath(QDir::current().absoluteFilePath(pages.first()));
+        m_page = NativeFile::absolute(pages.first());
 }
 
 QStringList CommandLine::withoutWindowSystemOptions(const QStringList &arguments)

@@ -1,5 +1,6 @@
 #include "documents/documents.h"
 
+#include "core/nativename.h"
 #include "core/pagestate.h"
 #include "core/runtimeerror.h"
 #include "editor/editcontrol.h"
@@ -9,10 +10,8 @@
 #include "platform/messagebox.h"
 #include "preview/livepreview.h"
 #include "system/files.h"
+#include "system/nativefile.h"
 #include "system/previewfile.h"
-
-#include <QFile>
-#include <QFileInfo>
 
 namespace {
 const QString SavePrompt = QStringLiteral("The file have been changed,save it?");
@@ -72,7 +71,7 @@ void Documents::open()
                 showPreviewAgain();
             return;
         }
-        const QString chosen = dialog.FileName();
+        const QString chosen = NativeFile::found(dialog.FileName());
         if (refused(chosen))
             continue;
         if (openChosen(chosen))
@@ -105,7 +104,7 @@ bool Documents::refused(const QString &chosen)
     }
     if (m_pageLock.take(pagePath(chosen)))
         return false;
-    m_window.messageBox.MsgBox(pagePath(chosen) + InAnotherWindow, 0);
+    m_window.messageBox.MsgBox(NativeName::readable(pagePath(chosen)) + InAnotherWindow, 0);
     return true;
 }
 
@@ -113,13 +112,14 @@ bool Documents::openChosen(const QString &chosen)
 {
     const QString path = pagePath(chosen);
     // A name typed without its ".html" still finds the page of that name.
-    const QString source = !QFileInfo::exists(chosen) && QFileInfo::exists(path) ? path : chosen;
-    const bool existing = QFileInfo::exists(source);
+    const QString source = !NativeFile::exists(chosen) && NativeFile::exists(path) ? path : chosen;
+    const bool existing = NativeFile::exists(source);
     if (existing) {
         QString reason;
         if (!Floadfile(source, &reason)) {
-            m_window.messageBox.MsgBox(QStringLiteral("Cannot open ") + source +
-                                           QStringLiteral(":\r\n") + reason,
+            m_window.messageBox.MsgBox(QStringLiteral("Cannot open ") +
+                                           NativeName::readable(source) + QStringLiteral(":\r\n") +
+                                           reason,
                                        48, QStringLiteral("Warning"));
             return false;
         }
@@ -127,7 +127,7 @@ bool Documents::openChosen(const QString &chosen)
     const QString previous = m_page.tempfile;
     m_page.editingfile = path;
     m_page.ownfile = existing ? source : QString();
-    m_window.window.setCaption(path + QStringLiteral(" -- Velmora"));
+    m_window.window.setCaption(NativeName::readable(path) + QStringLiteral(" -- Velmora"));
     m_page.tempfile = path + PreviewFile::Suffix;
     // Before anything overwrites it, a preview left by a run that died offers its text back;
     // this window's own preview of the page, whose changes the user chose not to save, does not.
@@ -224,19 +224,20 @@ bool Documents::saveAs()
         return false;
     }
     // The dialog asks before it returns an existing file, but not of the name with ".html" added.
-    const QString path = pagePath(dialog.FileName());
+    const QString chosen = NativeFile::found(dialog.FileName());
+    const QString path = pagePath(chosen);
     if (path + PreviewFile::Suffix != m_page.tempfile && !m_pageLock.take(path)) {
-        m_window.messageBox.MsgBox(path + InAnotherWindow, 0);
+        m_window.messageBox.MsgBox(NativeName::readable(path) + InAnotherWindow, 0);
         showPreviewAgain();
         return false;
     }
-    if ((path != dialog.FileName() && !mayReplace(path)) || !write(path)) {
+    if ((path != chosen && !mayReplace(path)) || !write(path)) {
         showPreviewAgain();
         return false;
     }
     const QString previous = m_page.tempfile;
     m_page.editingfile = path;
-    m_window.window.setCaption(path + QStringLiteral("--Velmora"));
+    m_window.window.setCaption(NativeName::readable(path) + QStringLiteral("--Velmora"));
     m_page.ischanged = 0;
     m_page.isopening = 0;
     m_page.tempfile = path + PreviewFile::Suffix;
@@ -272,20 +273,20 @@ void Documents::removeOtherPreview(const QString &previous)
 {
     if (!previous.isEmpty() && previous != m_page.tempfile &&
         PreviewFile::canHoldPreview(previous) && PreviewFile::isOwn(previous))
-        QFile::remove(previous);
+        NativeFile::remove(previous);
 }
 
 // A page opened as "b" or "notes.txt" is saved as "b.html" or "notes.txt.html": a file of that
 // name is not overwritten unasked.
 bool Documents::mayReplace(const QString &path)
 {
-    const QFileInfo file(path);
-    if (!file.exists() ||
+    if (!NativeFile::exists(path) ||
         (!m_page.ownfile.isEmpty() &&
-         file.canonicalFilePath() == QFileInfo(m_page.ownfile).canonicalFilePath()))
+         NativeFile::canonical(path) == NativeFile::canonical(m_page.ownfile)))
         return true;
-    return m_window.messageBox.MsgBox(path + QStringLiteral(" already exists. Replace it?"), 36,
-                                      QStringLiteral("Warning")) == MessageBox::Yes;
+    return m_window.messageBox.MsgBox(NativeName::readable(path) +
+                                          QStringLiteral(" already exists. Replace it?"),
+                                      36, QStringLiteral("Warning")) == MessageBox::Yes;
 }
 
 bool Documents::write(const QString &path)
@@ -296,14 +297,15 @@ bool Documents::write(const QString &path)
         m_page.ownfile = path;
         // The page is a new file now: the other names still hold the text it replaced.
         if (links > 0)
-            m_window.messageBox.MsgBox(path + QStringLiteral(" is saved as a new file; its other "
-                                                             "names (hard links) keep the old "
-                                                             "text."),
+            m_window.messageBox.MsgBox(NativeName::readable(path) +
+                                           QStringLiteral(" is saved as a new file; its other "
+                                                          "names (hard links) keep the old "
+                                                          "text."),
                                        64, QStringLiteral("Attention"));
         return true;
     }
-    m_window.messageBox.MsgBox(QStringLiteral("Cannot save ") + path + QStringLiteral(":\r\n") +
-                                   reason,
+    m_window.messageBox.MsgBox(QStringLiteral("Cannot save ") + NativeName::readable(path) +
+                                   QStringLiteral(":\r\n") + reason,
                                48, QStringLiteral("Warning"));
     return false;
 }

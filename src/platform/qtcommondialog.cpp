@@ -1,5 +1,7 @@
 #include "platform/qtcommondialog.h"
 
+#include "core/nativename.h"
+
 #include <QApplication>
 #include <QFileDialog>
 #include <QFontDialog>
@@ -20,8 +22,9 @@ void QtCommonDialog::prepare(QFileDialog &dialog, bool save, const QString &file
     dialog.setAcceptMode(save ? QFileDialog::AcceptSave : QFileDialog::AcceptOpen);
     dialog.setFileMode(QFileDialog::AnyFile);
     dialog.setNameFilters(nameFilters(Filter()));
+    // The dialog reads every name as UTF-8: it finds one that is not as it shows it.
     if (!fileName.isEmpty())
-        dialog.selectFile(fileName);
+        dialog.selectFile(NativeName::readable(fileName));
 }
 
 bool QtCommonDialog::chooseFile(bool save, QString &fileName)

@@ -1,13 +1,13 @@
 #include "preview/livepreview.h"
 
+#include "core/nativename.h"
 #include "core/pagestate.h"
 #include "editor/editcontrol.h"
 #include "platform/browsercontrol.h"
 #include "platform/mainwindow.h"
 #include "system/files.h"
+#include "system/nativefile.h"
 #include "system/previewfile.h"
-
-#include <QFile>
 
 LivePreview::LivePreview(PageState &page, const EditControl &Text1, BrowserControl &WebBrowser1,
                          MainWindow &window)
@@ -65,7 +65,7 @@ bool LivePreview::exists() const
 void LivePreview::remove()
 {
     if (exists())
-        QFile::remove(m_page.tempfile);
+        NativeFile::remove(m_page.tempfile);
 }
 
 // A preview that cannot be written is told in the status bar until writing works again;
@@ -82,6 +82,6 @@ void LivePreview::write(bool suppressErrors)
     }
     m_window.showStatus(
         QStringLiteral("Typing is not being kept: the preview cannot be written to ") +
-        m_page.tempfile + QStringLiteral(": ") + reason);
+        NativeName::readable(m_page.tempfile) + QStringLiteral(": ") + reason);
     m_failing = true;
 }

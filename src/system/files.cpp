@@ -1,16 +1,18 @@
 #include "system/files.h"
 
 #include "core/linebreaks.h"
+#include "core/nativename.h"
 #include "core/textencoding.h"
+#include "system/nativefile.h"
 
 #include <QFile>
-#include <QFileInfo>
 #include <QRandomGenerator>
 
 #include <cerrno>
+#include <climits>
 #include <csignal>
 #include <cstdio>
-#include <cstring>
+#include <fcntl.h>
 #include <sys/stat.h>
 #include <tuple>
 #include <unistd.h>
@@ -19,45 +21,48 @@ namespace {
 const QString NotAFile = QStringLiteral("It is a device or a pipe, not a page.");
 const QString AFolder = QStringLiteral("It is a folder, not a page.");
 
-QString systemError(int number)
-{
-    return QString::fromLocal8Bit(std::strerror(number));
-}
-
 // The file a path names: a symbolic link is followed, so that the link itself stays.
 QString fileBehind(const QString &path)
 {
-    const QFileInfo info(path);
-    if (!info.isSymLink())
+    struct stat link
+    {};
+    if (!NativeFile::status(path, &link, true) || !S_ISLNK(link.st_mode))
         return path;
-    const QString target = info.canonicalFilePath();
-    return target.isEmpty() ? info.symLinkTarget() : target;
+    const QString target = NativeFile::canonical(path);
+    if (!target.isEmpty())
+        return target;
+    // A link to a file yet to be made.
+    QByteArray to(PATH_MAX, '\0');
+    const ssize_t length =
+        ::readlink(NativeName::encode(path).constData(), to.data(), size_t(to.size()));
+    if (length <= 0)
+        return path;
+    to.truncate(length);
+    const QString named = NativeName::decode(to);
+    return named.startsWith(u'/') ? named : NativeFile::folderOf(path) + u'/' + named;
 }
 
 // A new file beside `target`: readable by its owner alone while it is written when it is to
 // replace a page, else with the permissions new files get. Its name is short, so that it fits
 // wherever a name of the longest kind fits.
-bool createTemporary(const QString &target, bool replacing, QFile &file, QString *reason)
+bool createTemporary(const QString &target, bool replacing, QFile &file, QString *name,
+                     QString *reason)
 {
-    const QFileInfo info(target);
-    const QString prefix = info.absolutePath() + u'/' + info.fileName().left(32) + u'.';
-    const auto owner = QFileDevice::ReadOwner | QFileDevice::WriteOwner;
-    const auto everyone = owner | QFileDevice::ReadGroup | QFileDevice::WriteGroup |
-                          QFileDevice::ReadOther | QFileDevice::WriteOther;
+    const QString prefix =
+        NativeFile::folderOf(target) + u'/' + NativeFile::nameOf(target).left(32) + u'.';
     static const QString letters =
         QStringLiteral("abcdefghijklmnopqrstuvwxyzABCDEFGHIJKLMNOPQRSTUVWXYZ0123456789");
     for (int attempt = 0; attempt < 100; ++attempt) {
-        QString name = prefix;
+        *name = prefix;
         for (int i = 0; i < 6; ++i)
-            name += letters.at(QRandomGenerator::global()->bounded(int(letters.size())));
-        file.setFileName(name + QStringLiteral(".tmp"));
-        if (file.open(QIODevice::WriteOnly | QIODevice::NewOnly | QIODevice::Unbuffered,
-                      replacing ? owner : everyone))
+            *name += letters.at(QRandomGenerator::global()->bounded(int(letters.size())));
+        *name += QStringLiteral(".tmp");
+        if (NativeFile::open(file, *name, O_WRONLY | O_CREAT | O_EXCL, replacing ? 0600 : 0666,
+                             reason))
             return true;
-        if (!file.exists())
+        if (errno != EEXIST)
             break;
     }
-    *reason = file.errorString();
     return false;
 }
 
@@ -74,10 +79,9 @@ void keepOwnerAndMode(int handle, const struct stat &old)
 bool replaceFile(const QString &path, const QByteArray &bytes, QString *reason)
 {
     const QString target = fileBehind(path);
-    const QByteArray targetName = QFile::encodeName(target);
     struct stat old
     {};
-    const bool existing = ::stat(targetName.constData(), &old) == 0;
+    const bool existing = NativeFile::status(target, &old);
     if (existing && S_ISDIR(old.st_mode)) {
         *reason = AFolder;
         return false;
@@ -88,19 +92,18 @@ bool replaceFile(const QString &path, const QByteArray &bytes, QString *reason)
     }
     // A page the user may not write is not replaced either: opened for appending, which
     // changes nothing, it says so.
-    QFile probe(target);
-    if (existing && !probe.open(QIODevice::Append)) {
-        *reason = probe.errorString();
+    QFile probe;
+    if (existing && !NativeFile::open(probe, target, O_WRONLY | O_APPEND, 0, reason))
         return false;
-    }
     probe.close();
 
     QFile file;
-    if (!createTemporary(target, existing, file, reason))
+    QString name;
+    if (!createTemporary(target, existing, file, &name, reason))
         return false;
     const auto failed = [&](const QString &why) {
         *reason = why;
-        file.remove();
+        NativeFile::remove(name);
         return false;
     };
     if (existing)
@@ -108,39 +111,43 @@ bool replaceFile(const QString &path, const QByteArray &bytes, QString *reason)
     if (!writeAll(file, bytes))
         return failed(file.errorString());
     if (::fsync(file.handle()) != 0)
-        return failed(systemError(errno));
+        return failed(NativeFile::systemError(errno));
     file.close();
-    if (std::rename(QFile::encodeName(file.fileName()).constData(), targetName.constData()) != 0)
-        return failed(systemError(errno));
+    QString why;
+    if (!NativeFile::rename(name, target, &why))
+        return failed(why);
     return true;
 }
 } // namespace
 
 bool Fexists(const QString &path)
 {
-    if (path.isEmpty() || QFileInfo(path).isDir())
+    struct stat status
+    {};
+    if (path.isEmpty() || !NativeFile::status(path, &status) || S_ISDIR(status.st_mode))
         return false;
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly);
+    QFile file;
+    QString reason;
+    return NativeFile::open(file, path, O_RDONLY | O_NONBLOCK, 0, &reason);
 }
 
 bool readPage(const QString &path, QString *text, TextEncoding *encoding, LineBreakForm *lineBreaks,
               QString *reason)
 {
-    const QFileInfo info(path);
-    if (info.isDir()) {
+    struct stat status
+    {};
+    const bool exists = NativeFile::status(path, &status);
+    if (exists && S_ISDIR(status.st_mode)) {
         *reason = AFolder;
         return false;
     }
-    if (info.exists() && !info.isFile()) {
+    if (exists && !S_ISREG(status.st_mode)) {
         *reason = NotAFile;
         return false;
     }
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly)) {
-        *reason = file.errorString();
+    QFile file;
+    if (!NativeFile::open(file, path, O_RDONLY, 0, reason))
         return false;
-    }
     const QByteArray bytes = file.readAll();
     if (file.error() != QFileDevice::NoError) {
         *reason = file.errorString();
@@ -174,7 +181,7 @@ int otherLinks(const QString &path)
 {
     struct stat status
     {};
-    if (::stat(QFile::encodeName(path).constData(), &status) != 0 || !S_ISREG(status.st_mode))
+    if (!NativeFile::status(path, &status) || !S_ISREG(status.st_mode))
         return 0;
     return int(status.st_nlink) - 1;
 }

@@ -2,12 +2,8 @@
 
 #include <QString>
 
-#include <memory>
-
-class QLockFile;
-
 // One window a page: a lock file beside the page's preview, held while a window edits the page.
-// A lock left behind by a program that has ended is taken over.
+// The lock is the system's, on the file: a program that ends lets it go, however it ends.
 class PageLock
 {
 public:
@@ -22,9 +18,18 @@ public:
     // The page taken last is let go again, unless it is the one this window edits.
     void drop();
 
+    PageLock(const PageLock &) = delete;
+    PageLock &operator=(const PageLock &) = delete;
+
 private:
-    QString m_name;
-    std::unique_ptr<QLockFile> m_lock;
-    QString m_takenName;
-    std::unique_ptr<QLockFile> m_taken;
+    // A lock held: the lock file's name and its descriptor, or -1.
+    struct Held
+    {
+        QString name;
+        int handle = -1;
+        void release();
+    };
+
+    Held m_lock;
+    Held m_taken;
 };

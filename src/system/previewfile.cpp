@@ -2,14 +2,13 @@
 
 #include "core/textencoding.h"
 #include "system/files.h"
+#include "system/nativefile.h"
 
 #include <QFile>
-#include <QFileInfo>
 
 #include <algorithm>
-#include <cerrno>
-#include <cstdio>
-#include <cstring>
+#include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace {
@@ -72,17 +71,15 @@ QList<QString> readings(QByteArrayView bytes, const TextEncoding &encoding)
 }
 
 // The preview holds what the page holds: it is never more open to others than the page.
-QFileDevice::Permissions permissionsFor(const QString &path)
+mode_t permissionsFor(const QString &path)
 {
-    const auto readWrite = QFileDevice::ReadOwner | QFileDevice::WriteOwner |
-                           QFileDevice::ReadGroup | QFileDevice::WriteGroup |
-                           QFileDevice::ReadOther | QFileDevice::WriteOther;
     if (!path.endsWith(PreviewFile::Suffix))
-        return QFileDevice::ReadOwner | QFileDevice::WriteOwner;
-    const QFileInfo page(path.chopped(PreviewFile::Suffix.size()));
-    if (!page.exists())
-        return readWrite;
-    return (page.permissions() & readWrite) | QFileDevice::ReadOwner | QFileDevice::WriteOwner;
+        return 0600;
+    struct stat page
+    {};
+    if (!NativeFile::status(path.chopped(PreviewFile::Suffix.size()), &page))
+        return 0666;
+    return (page.st_mode & 0666) | 0600;
 }
 
 // The new file is written whole beside the old one and then takes its place.
@@ -92,21 +89,18 @@ bool replaceWhole(const QString &path, const QByteArray &head, const QByteArray 
     // One fixed name beside the preview, so that a write cut off by a kill leaves no more
     // than one stray file, which the next write replaces.
     const QString staging = path + u'~';
-    QFile::remove(staging);
-    QFile file(staging);
-    if (!file.open(QIODevice::WriteOnly | QIODevice::NewOnly | QIODevice::Unbuffered,
-                   permissionsFor(path)) ||
-        !writeAll(file, head) || !writeAll(file, body)) {
+    NativeFile::remove(staging);
+    QFile file;
+    if (!NativeFile::open(file, staging, O_WRONLY | O_CREAT | O_EXCL, permissionsFor(path), reason))
+        return false;
+    if (!writeAll(file, head) || !writeAll(file, body)) {
         *reason = file.errorString();
-        file.remove();
+        NativeFile::remove(staging);
         return false;
     }
     file.close();
-    // QFile::rename refuses to replace an existing file.
-    if (std::rename(QFile::encodeName(staging).constData(), QFile::encodeName(path).constData()) !=
-        0) {
-        *reason = QString::fromLocal8Bit(std::strerror(errno));
-        QFile::remove(staging);
+    if (!NativeFile::rename(staging, path, reason)) {
+        NativeFile::remove(staging);
         return false;
     }
     return true;
@@ -174,8 +168,9 @@ std::optional<QString> editedText(const QByteArray &bytes, const TextEncoding &p
 
 bool canHoldPreview(const QString &path)
 {
-    const QFileInfo info(path);
-    return !info.isSymLink() && (!info.exists() || info.isFile());
+    struct stat status
+    {};
+    return !NativeFile::status(path, &status, true) || S_ISREG(status.st_mode);
 }
 
 bool replace(const QString &path, const QByteArray &head, const QByteArray &body, QString *reason)
@@ -191,8 +186,9 @@ bool replace(const QString &path, const QByteArray &head, const QByteArray &body
 
 bool isOwn(const QString &path)
 {
-    const QFileInfo info(path);
-    return info.exists() && info.ownerId() == ::geteuid();
+    struct stat status
+    {};
+    return NativeFile::status(path, &status) && status.st_uid == ::geteuid();
 }
 
 } // namespace PreviewFile

@@ -1,5 +1,7 @@
 #include "testwindow.h"
 
+#include "system/nativefile.h"
+
 #include <QAction>
 #include <QCoreApplication>
 #include <QFile>
@@ -7,6 +9,8 @@
 #include <QPlainTextEdit>
 #include <QStandardPaths>
 #include <QTest>
+
+#include <fcntl.h>
 
 namespace {
 // Tests never write to the user's own configuration.
@@ -60,14 +64,18 @@ void TestWindow::type(const QString &text)
 
 QByteArray TestWindow::bytesOf(const QString &path)
 {
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<missing>");
+    QFile file;
+    QString reason;
+    return NativeFile::open(file, path, O_RDONLY, 0, &reason) ? file.readAll()
+                                                              : QByteArray("<missing>");
 }
 
 void TestWindow::writeFile(const QString &path, const QByteArray &bytes)
 {
-    QFile file(path);
-    QVERIFY(file.open(QIODevice::WriteOnly));
+    QFile file;
+    QString reason;
+    QVERIFY2(NativeFile::open(file, path, O_WRONLY | O_CREAT | O_TRUNC, 0666, &reason),
+             qPrintable(reason));
     QCOMPARE(file.write(bytes), bytes.size());
 }
 

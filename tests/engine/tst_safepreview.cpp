@@ -1,6 +1,8 @@
+#include "core/nativename.h"
 #include "doubles/testwindow.h"
 #include "preview/engine/pagefolders.h"
 #include "preview/engine/webenginebrowser.h"
+#include "system/previewfile.h"
 
 #include <QApplication>
 #include <QClipboard>
@@ -14,6 +16,10 @@
 #include <QTest>
 #include <QUdpSocket>
 #include <QWebEnginePage>
+
+#include <cstdio>
+#include <ftw.h>
+#include <sys/stat.h>
 
 // A page in the preview that tries to read files, reach the network, open windows and boxes,
 // hold on to the page and take the focus, with the real browser engine and real input.
@@ -60,7 +66,8 @@ public:
 SystemBrowser systemBrowser;
 
 const char *const Page = R"page(<script>var results = {};
-window.addEventListener('message', function (e) { results[e.data + ' shown'] = 'yes'; });</script>
+window.addEventListener('message', function (e) { results[e.data + ' shown'] = 'yes'; });
+document.onkeydown = function (e) { results.keys = (results.keys || '') + e.key; };</script>
 <p id=text>the page</p>
 <a id=remote-link href="http://127.0.0.1:PORT/clicked"
    onclick="window.open('http://127.0.0.1:PORT/opened'); setTimeout(function () { location = 'ftp://127.0.0.1:PORT/later'; }, 100)">remote</a>
@@ -210,36 +217,28 @@ void TestSafePreview::pageTries_data()
     QTest::addColumn<QString>("attempt");
     QTest::addColumn<QString>("outcome");
 
-    const QString refused = QStringLiteral("refused");
-    QTest::addRow("fetch of a file beside") << "fetch of a file beside" << refused;
-    QTest::addRow("fetch of a system file") << "fetch of a system file" << refused;
-    QTest::addRow("fetch of the network") << "fetch of the network" << refused;
-    QTest::addRow("xhr of a file beside") << "xhr of a file beside" << refused;
-    QTest::addRow("xhr of a system file") << "xhr of a system file" << refused;
-    QTest::addRow("reading a frame of a file beside") << "text-frame" << refused;
-    QTest::addRow("reading a frame of a system file") << "system-frame" << refused;
-    QTest::addRow("reading a frame from elsewhere") << "far-frame" << refused;
-    QTest::addRow("reading another page's preview") << "preview-frame" << refused;
-    QTest::addRow("the frame from elsewhere is shown") << "far frame shown"
-                                                       << "yes";
-    QTest::addRow("pixels of the image beside") << "own pixels"
-                                                << "read: 255";
-    QTest::addRow("pixels of an image from elsewhere") << "far pixels" << refused;
-    QTest::addRow("an image from elsewhere is shown") << "far image width"
-                                                      << "8";
-    QTest::addRow("rules of the style sheet beside") << "own rules"
-                                                     << "read: 1";
-    QTest::addRow("rules of a style sheet from elsewhere") << "far rules" << refused;
-    QTest::addRow("window.open") << "window.open"
-                                 << "null";
-    QTest::addRow("prompt") << "prompt"
-                            << "null";
-    QTest::addRow("the frame beside is shown") << "frame shown"
-                                               << "yes";
-    QTest::addRow("the image beside is shown") << "own image width"
-                                               << "8";
-    QTest::addRow("a remote image is not") << "remote image width"
-                                           << "0";
+    const auto row = [](const char *name, const char *attempt, const char *outcome = "refused") {
+        QTest::addRow("%s", name) << QString::fromUtf8(attempt) << QString::fromUtf8(outcome);
+    };
+    for (const char *attempt :
+         {"fetch of a file beside", "fetch of a system file", "fetch of the network",
+          "xhr of a file beside", "xhr of a system file"})
+        row(attempt, attempt);
+    row("reading a frame of a file beside", "text-frame");
+    row("reading a frame of a system file", "system-frame");
+    row("reading a frame from elsewhere", "far-frame");
+    row("reading another page's preview", "preview-frame");
+    row("the frame from elsewhere is shown", "far frame shown", "yes");
+    row("pixels of the image beside", "own pixels", "read: 255");
+    row("pixels of an image from elsewhere", "far pixels");
+    row("an image from elsewhere is shown", "far image width", "8");
+    row("rules of the style sheet beside", "own rules", "read: 1");
+    row("rules of a style sheet from elsewhere", "far rules");
+    row("window.open", "window.open", "null");
+    row("prompt", "prompt", "null");
+    row("the frame beside is shown", "frame shown", "yes");
+    row("the image beside is shown", "own image width", "8");
+    row("a remote image is not", "remote image width", "0");
 }
 
 // What the page got of each attempt.
@@ -252,9 +251,10 @@ void TestSafePreview::pageTries()
 }
 
 // The page's alert on every load shows in the status line; no box opens, nothing reaches the
-// network, and keys typed into the window where the focus is go to the editor, each one
-// shown, and loaded afresh once typing pauses by a reload that the page's unload handler does
-// not hold up, even once the user has clicked into the page.
+// network, keys pressed in the page reach the page alone (and, in a sanitizer build, pass the
+// window's shortcut filter cleanly), and keys typed into the window where the focus is go to the
+// editor, each one shown, and loaded afresh once typing pauses by a reload that the page's unload
+// handler does not hold up, even once the user has clicked into the page.
 void TestSafePreview::typingGoesOn()
 {
     Form1 &form = *m_tw->form;
@@ -265,12 +265,18 @@ void TestSafePreview::typingGoesOn()
                       centreOf(QStringLiteral("text")));
     QTRY_VERIFY(evaluate(QStringLiteral("results.copy !== undefined")).toBool());
     QCOMPARE(QApplication::clipboard()->text(), QStringLiteral("the user's"));
+    const QString typed = form.Text1.Text();
+    QTest::keyClicks(m_browser->webView()->focusProxy(), QStringLiteral("qw"));
+    QTest::keyClick(m_browser->webView()->focusProxy(), Qt::Key_Down);
+    QTRY_COMPARE(evaluate(QStringLiteral("results.keys")).toString(),
+                 QStringLiteral("qwArrowDown"));
+    QCOMPARE(form.Text1.Text(), typed);
     QTest::mouseClick(editor, Qt::LeftButton, {}, QPoint(5, 5));
     QTRY_COMPARE(QApplication::focusWidget(), editor);
     form.Text1.setSelStart(0);
-    for (const QChar c : QStringLiteral("xyz")) {
+    for (const char c : {'x', 'y', 'z'}) {
         form.window.showBriefly(QString());
-        QTest::keyClick(QApplication::focusWidget(), c.toLatin1());
+        QTest::keyClick(QApplication::focusWidget(), c);
         QVERIFY(settled());
         QTRY_COMPARE(form.window.statusMessage(), QStringLiteral("hello from the page"));
     }
@@ -317,12 +323,29 @@ void TestSafePreview::linksClicked()
         QCOMPARE(m_browser->LocationURL(), preview);
     }
     QCOMPARE(m_connections, 0);
+
+    // A page whose folder and name are not UTF-8 is shown under its own name.
+    const QByteArray folder = QFile::encodeName(m_elsewhere.path()) + "/caf\xE9";
+    QCOMPARE(::mkdir(folder.constData(), 0700), 0);
+    const QString page = NativeName::decode(folder + "/p\xE9ge.html");
+    TestWindow::writeFile(page, "<p>caf\xC3\xA9</p>");
+    m_tw->messageBox.answers = {MessageBox::No};
+    m_tw->dialog.files = {page};
+    m_tw->trigger(QStringLiteral("Open..."));
+    QVERIFY(settled());
+    QCOMPARE(m_browser->LocationURL(), PageFolders::address(page + PreviewFile::Suffix).toString());
+    QTRY_COMPARE_WITH_TIMEOUT(evaluate(QStringLiteral("document.body.innerText")).toString(),
+                              QStringLiteral("café"), LoadTimeout);
 }
 
 void TestSafePreview::cleanupTestCase()
 {
     m_tw.reset();
     m_browser.reset();
+    // QTemporaryDir cannot reach a name that is not UTF-8.
+    ::nftw((QFile::encodeName(m_elsewhere.path()) + "/caf\xE9").constData(),
+           [](const char *name, const struct stat *, int, FTW *) { return std::remove(name); }, 4,
+           FTW_DEPTH | FTW_PHYS);
     QDesktopServices::unsetUrlHandler(QStringLiteral("http"));
 }
 

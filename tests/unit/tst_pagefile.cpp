@@ -1,11 +1,18 @@
 #include "core/linebreaks.h"
+#include "core/nativename.h"
 #include "core/textencoding.h"
 #include "system/files.h"
+#include "system/nativefile.h"
 
 #include <QFile>
 #include <QStringEncoder>
 #include <QTemporaryDir>
 #include <QTest>
+
+#include <dirent.h>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 // A page's bytes as the editor reads them, and as Save writes them back.
 class TestPageFile : public QObject
@@ -23,11 +30,16 @@ void TestPageFile::roundTrip_data()
     QTest::addColumn<QString>("text");
     QTest::addColumn<QString>("typed"); // at the start; "\r" is Enter
     QTest::addColumn<QByteArray>("saved");
+    QTest::addColumn<QByteArray>("page"); // the bytes of its name, in a folder of the test's
     const auto row = [](const char *name, const QByteArray &file, const QString &text,
-                        const QByteArray &saved = QByteArray(), const QString &typed = QString()) {
-        QTest::addRow("%s", name) << file << text << typed << (saved.isNull() ? file : saved);
+                        const QByteArray &saved = QByteArray(), const QString &typed = QString(),
+                        const QByteArray &page = "page.html") {
+        QTest::addRow("%s", name) << file << text << typed << (saved.isNull() ? file : saved)
+                                  << page;
     };
     row("crlf", "a\r\nb\r\n", QStringLiteral("a\r\nb\r\n"));
+    row("names not utf-8", "a\r\n", QStringLiteral("a\r\n"), "xa\r\n", QStringLiteral("x"),
+        "caf\xE9/p\xE9ge\xC0\xAF\xED\xA0\x80\xE2\x82\xC3\xA9.html");
     row("lf only", "a\nb\n", QStringLiteral("a\r\nb\r\n"));
     row("lf only, a line typed", "a\nb\n", QStringLiteral("a\r\nb\r\n"), "x\na\nb\n",
         QStringLiteral("x\r"));
@@ -88,15 +100,19 @@ void TestPageFile::roundTrip()
     QFETCH(QString, text);
     QFETCH(QString, typed);
     QFETCH(QByteArray, saved);
+    QFETCH(QByteArray, page);
 
     QTemporaryDir folder;
-    const QString path = folder.filePath(QStringLiteral("page.html"));
+    const QByteArray name = QFile::encodeName(folder.path()) + '/' + page;
+    const QString path = NativeName::decode(name);
+    QString reason;
+    ::mkdir(NativeName::encode(NativeFile::folderOf(path)).constData(), 0700);
     const auto readBack = [&](const QByteArray &bytes, QString *read, TextEncoding *encoding,
                               LineBreakForm *form) {
-        QFile out(path);
-        QVERIFY(out.open(QIODevice::WriteOnly) && out.write(bytes) == bytes.size());
+        QFile out;
+        QVERIFY(NativeFile::open(out, path, O_WRONLY | O_CREAT | O_TRUNC, 0600, &reason));
+        QVERIFY(out.write(bytes) == bytes.size());
         out.close();
-        QString reason;
         QVERIFY2(readPage(path, read, encoding, form, &reason), qPrintable(reason));
     };
     const auto writeAndRead = [&](const QString &edited, const TextEncoding &encoding,
@@ -104,8 +120,9 @@ void TestPageFile::roundTrip()
         QString reason;
         if (!writePage(path, edited, encoding, form, &reason))
             return reason.toUtf8();
-        QFile in(path);
-        return in.open(QIODevice::ReadOnly) ? in.readAll() : QByteArray("unreadable");
+        QFile in;
+        return NativeFile::open(in, path, O_RDONLY, 0, &reason) ? in.readAll()
+                                                                : QByteArray("unreadable");
     };
 
     QString read;
@@ -117,6 +134,16 @@ void TestPageFile::roundTrip()
     QCOMPARE(writeAndRead(edited, encoding, form), saved);
     readBack(saved, &read, &encoding, &form);
     QCOMPARE(writeAndRead(read, encoding, form), saved);
+    // Nothing beside the page: no second name, nothing left of the writes.
+    DIR *listing = ::opendir(NativeName::encode(NativeFile::folderOf(path)).constData());
+    int entries = 0;
+    while (::readdir(listing) != nullptr)
+        ++entries;
+    ::closedir(listing);
+    QCOMPARE(entries, 3); // ".", ".." and the page
+    // Under its own name, which QTemporaryDir cannot reach when it is not UTF-8.
+    QCOMPARE(::unlink(name.constData()), 0);
+    ::rmdir(NativeName::encode(NativeFile::folderOf(path)).constData());
 }
 
 QTEST_GUILESS_MAIN(TestPageFile)

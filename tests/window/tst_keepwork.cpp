@@ -1,3 +1,5 @@
+#include "app/commandline.h"
+#include "core/nativename.h"
 #include "documents/recovery.h"
 #include "doubles/testwindow.h"
 #include "system/files.h"
@@ -7,7 +9,11 @@
 #include <QProcess>
 #include <QTest>
 
+#include <cstdio>
+#include <dirent.h>
+#include <ftw.h>
 #include <sys/resource.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 // Typing that is not saved stays on disk, as the next start recognises it, whatever the user
@@ -23,6 +29,8 @@ private slots:
     void fullDisk();
     void othersFiles();
     void secondWindow();
+    void namesAreBytes_data();
+    void namesAreBytes();
 };
 
 namespace {
@@ -175,6 +183,50 @@ void TestKeepWork::secondWindow()
     QCOMPARE(second.form->Text1.Text(), QStringLiteral("held<p>page</p>\r\n"));
     second.trigger(QStringLiteral("Save"));
     QCOMPARE(TestWindow::bytesOf(tw.pagePath()), QByteArray("<p>page</p>\r\n"));
+}
+
+void TestKeepWork::namesAreBytes_data()
+{
+    QTest::addColumn<bool>("picked"); // in the dialog, which reads such names as U+FFFD
+    QTest::addRow("named on the command line") << false;
+    QTest::addRow("picked in the dialog") << true;
+}
+
+// A page whose folder and name are not UTF-8 opens, saves and previews under its own name.
+void TestKeepWork::namesAreBytes()
+{
+    QFETCH(bool, picked);
+
+    TestWindow tw;
+    const QByteArray folder = QFile::encodeName(tw.folder.path()) + "/caf\xE9";
+    const QByteArray name = folder + "/p\xE9ge.html";
+    QCOMPARE(::mkdir(folder.constData(), 0700), 0);
+    const QString page = NativeName::decode(name);
+    TestWindow::writeFile(page, "<p>page</p>\r\n");
+    tw.dialog.files = {QString::fromUtf8(name)};
+    if (picked)
+        tw.form->Form_Load();
+    else
+        tw.form->Form_Load(CommandLine({QStringLiteral("velmora"), page}).page());
+    QVERIFY(QTest::qWaitForWindowActive(tw.form->window.window()));
+    QCOMPARE(tw.form->window.Caption(), QString::fromUtf8(name) + QStringLiteral(" -- Velmora"));
+    tw.type(QStringLiteral("x"));
+    tw.trigger(QStringLiteral("Save"));
+    QCOMPARE(TestWindow::bytesOf(page), QByteArray("x<p>page</p>\r\n"));
+    QVERIFY(tw.browser.calls.contains(QStringLiteral("Navigate ") + page + PreviewFile::Suffix));
+    QVERIFY2(tw.preview().contains("x<p>page</p>\r\n"), tw.preview().constData());
+    DIR *listing = ::opendir(folder.constData());
+    int entries = 0;
+    while (::readdir(listing) != nullptr)
+        ++entries;
+    ::closedir(listing);
+    tw.form.reset();
+    // QTemporaryDir cannot reach a name that is not UTF-8.
+    ::nftw(
+        folder.constData(),
+        [](const char *file, const struct stat *, int, FTW *) { return std::remove(file); }, 4,
+        FTW_DEPTH | FTW_PHYS);
+    QCOMPARE(entries, 5); // ".", "..", the page, its preview and its lock
 }
 
 QTEST_MAIN(TestKeepWork)

@@ -1,13 +1,17 @@
 #include "preview/engine/pagefolders.h"
 
+#include "core/nativename.h"
+#include "system/nativefile.h"
+
 #include <QCryptographicHash>
 #include <QDir>
 #include <QFile>
-#include <QFileInfo>
 #include <QHash>
 #include <QMimeDatabase>
 #include <QWebEngineUrlRequestJob>
 #include <QWebEngineUrlScheme>
+
+#include <fcntl.h>
 
 namespace {
 // The folders whose files have been asked for, by the host name that stands for each.
@@ -21,7 +25,7 @@ QHash<QString, QString> &folders()
 QString hostFor(const QString &folder)
 {
     const QString host = QString::fromLatin1(
-        QCryptographicHash::hash(QFile::encodeName(folder), QCryptographicHash::Sha1).toHex());
+        QCryptographicHash::hash(NativeName::encode(folder), QCryptographicHash::Sha1).toHex());
     folders().insert(host, folder);
     return host;
 }
@@ -29,6 +33,18 @@ QString hostFor(const QString &folder)
 bool isWithin(const QString &path, const QString &folder)
 {
     return path.startsWith(folder == QLatin1String("/") ? folder : folder + u'/');
+}
+
+// The address of a file under a scheme: the bytes of its name, percent-encoded where they are
+// not UTF-8, so that the file is found again under its own name.
+QUrl addressUnder(const QString &scheme, const QString &host, const QString &file)
+{
+    QUrl url;
+    url.setScheme(scheme);
+    url.setHost(host);
+    url.setPath(QString::fromLatin1(NativeName::encode(file).toPercentEncoding("/")),
+                QUrl::TolerantMode);
+    return url;
 }
 } // namespace
 
@@ -50,26 +66,27 @@ void PageFolders::registerScheme()
 
 QUrl PageFolders::address(const QString &file)
 {
-    const QFileInfo info(file);
-    const QString canonical = info.canonicalFilePath();
-    const QString path = canonical.isEmpty() ? info.absoluteFilePath() : canonical;
-    QUrl url;
-    url.setScheme(QString::fromLatin1(Scheme));
-    url.setHost(hostFor(QFileInfo(path).absolutePath()));
-    url.setPath(path);
-    return url;
+    const QString canonical = NativeFile::canonical(file);
+    const QString path = canonical.isEmpty() ? NativeFile::absolute(file) : canonical;
+    return addressUnder(QString::fromLatin1(Scheme), hostFor(NativeFile::folderOf(path)), path);
+}
+
+QUrl PageFolders::fileAddress(const QString &file)
+{
+    return addressUnder(QStringLiteral("file"), QString(), NativeFile::absolute(file));
 }
 
 bool PageFolders::isWithinOrigin(const QUrl &address)
 {
     const auto folder = folders().constFind(address.host());
-    const QString path = QFileInfo(file(address)).canonicalFilePath();
+    const QString path = NativeFile::canonical(file(address));
     return folder != folders().cend() && !path.isEmpty() && isWithin(path, *folder);
 }
 
 QString PageFolders::file(const QUrl &address)
 {
-    return QDir::cleanPath(address.path());
+    return QDir::cleanPath(NativeName::decode(
+        QByteArray::fromPercentEncoding(address.path(QUrl::FullyEncoded).toLatin1())));
 }
 
 // A file within the folder of the address's origin is served; one elsewhere is sent to the
@@ -78,9 +95,11 @@ void PageFolders::requestStarted(QWebEngineUrlRequestJob *job)
 {
     const QUrl url = job->requestUrl();
     const auto folder = folders().constFind(url.host());
-    const QFileInfo info(file(url));
-    const QString path = info.canonicalFilePath();
-    if (folder == folders().cend() || !info.isFile() || path.isEmpty()) {
+    const QString path = NativeFile::canonical(file(url));
+    struct stat status
+    {};
+    if (folder == folders().cend() || path.isEmpty() || !NativeFile::status(path, &status) ||
+        !S_ISREG(status.st_mode)) {
         job->fail(QWebEngineUrlRequestJob::UrlNotFound);
         return;
     }
@@ -88,8 +107,9 @@ void PageFolders::requestStarted(QWebEngineUrlRequestJob *job)
         job->redirect(address(path));
         return;
     }
-    auto *content = new QFile(path, job);
-    if (!content->open(QIODevice::ReadOnly)) {
+    auto *content = new QFile(job);
+    QString reason;
+    if (!NativeFile::open(*content, path, O_RDONLY, 0, &reason)) {
         job->fail(QWebEngineUrlRequestJob::RequestDenied);
         return;
     }

@@ -17,9 +17,11 @@ public:
     static void registerScheme();
     // The address of a file on this machine, in the origin of its folder.
     static QUrl address(const QString &file);
+    // The address of a file as the engine loads it from this machine.
+    static QUrl fileAddress(const QString &file);
     // The address names a file within the folder of its origin, or below.
     static bool isWithinOrigin(const QUrl &address);
-    // The file at such an address.
+    // The file at such an address, or at a file address.
     static QString file(const QUrl &address);
 
     void requestStarted(QWebEngineUrlRequestJob *job) override;

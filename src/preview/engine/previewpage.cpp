@@ -1,6 +1,7 @@
 #include "preview/engine/previewpage.h"
 
 #include "preview/engine/pagefolders.h"
+#include "system/nativefile.h"
 
 #include <QChildEvent>
 #include <QDesktopServices>
@@ -15,6 +16,7 @@
 #include <QWidget>
 
 #include <chrono>
+#include <sys/stat.h>
 
 namespace {
 // A navigation this soon after the user's click or key press is the user's.
@@ -135,10 +137,12 @@ QWebEngineScript noClipboardWrites()
 // A file that a browser shows as a page, and no other: not a text, a system file or a folder.
 bool isPageFile(const QString &path)
 {
-    const QFileInfo info(path);
-    const QString suffix = info.suffix().toLower();
-    return info.isFile() && (suffix == QLatin1String("htm") || suffix == QLatin1String("html") ||
-                             suffix == QLatin1String("xhtml"));
+    const QString suffix = QFileInfo(path).suffix().toLower();
+    struct stat status
+    {};
+    return NativeFile::status(path, &status) && S_ISREG(status.st_mode) &&
+           (suffix == QLatin1String("htm") || suffix == QLatin1String("html") ||
+            suffix == QLatin1String("xhtml"));
 }
 } // namespace
 
@@ -253,9 +257,9 @@ bool PreviewPage::acceptNavigationRequest(const QUrl &url, NavigationType type, 
 {
     // A page on this machine is shown in the origin of its folder, and only a page is shown.
     if (url.isLocalFile() && isMainFrame) {
-        if (isPageFile(url.toLocalFile()))
+        if (isPageFile(PageFolders::file(url)))
             QMetaObject::invokeMethod(
-                this, [this, url] { setUrl(PageFolders::address(url.toLocalFile())); },
+                this, [this, url] { setUrl(PageFolders::address(PageFolders::file(url))); },
                 Qt::QueuedConnection);
         return false;
     }
@@ -275,7 +279,7 @@ bool OwnResources::mayLoad(const QUrl &url, QWebEngineUrlRequestInfo::ResourceTy
     const bool local = url.isLocalFile() || url.scheme() == QLatin1String(PageFolders::Scheme);
     if (!local)
         return PreviewPage::isLocal(url);
-    const QString path = url.isLocalFile() ? url.toLocalFile() : PageFolders::file(url);
+    const QString path = PageFolders::file(url);
     const QString suffix = QFileInfo(path).suffix().toLower();
     switch (type) {
     case QWebEngineUrlRequestInfo::ResourceTypeMainFrame:
@@ -311,5 +315,5 @@ void OwnResources::interceptRequest(QWebEngineUrlRequestInfo &info)
     if (url.scheme() == QLatin1String(PageFolders::Scheme) &&
         type != QWebEngineUrlRequestInfo::ResourceTypeMainFrame &&
         type != QWebEngineUrlRequestInfo::ResourceTypeSubFrame && !PageFolders::isWithinOrigin(url))
-        info.redirect(QUrl::fromLocalFile(PageFolders::file(url)));
+        info.redirect(PageFolders::fileAddress(PageFolders::file(url)));
 }

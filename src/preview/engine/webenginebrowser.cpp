@@ -1,5 +1,7 @@
 #include "preview/engine/webenginebrowser.h"
 
+#include "preview/engine/pagefolders.h"
+
 #include <QWebEngineProfile>
 #include <QWebEngineScript>
 
@@ -47,7 +49,7 @@ QWidget *WebEngineBrowser::view()
 void WebEngineBrowser::Navigate(const QString &target)
 {
     loadStarting();
-    m_view->setUrl(target == HomePage ? QUrl(HomePage) : QUrl::fromLocalFile(target));
+    m_view->setUrl(target == HomePage ? QUrl(HomePage) : PageFolders::fileAddress(target));
 }
 
 void WebEngineBrowser::Refresh()
