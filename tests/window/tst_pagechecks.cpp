@@ -42,6 +42,9 @@ void TestPageChecks::keysMoveTheCaret_data()
     QTest::addRow("next problem") << lines << 0 << 3 << "{F8}" << 4 << "";
     QTest::addRow("next problems") << lines << 0 << 3 << "{F8}{F8}{F8}" << 27 << "";
     QTest::addRow("previous problem, round") << lines << 0 << 3 << "{Shift+F8}" << 27 << "";
+    QTest::addRow("next problem after characters beyond the BMP")
+        << QString(lines).insert(3, QStringLiteral("\U0001F600\U0001F600")) << 0 << 3 << "{F8}" << 8
+        << "";
 }
 
 void TestPageChecks::keysMoveTheCaret()
@@ -82,7 +85,7 @@ void TestPageChecks::suggestionReplacesTheWord()
     window.load();
     Form1 &form = *window.form;
     const QString page =
-        QStringLiteral("<p clas=\"wrnog\" title=\"a bda title\">The quikc fox</p>");
+        QStringLiteral("<p clas=\"wrnog\" title=\"a bda title\">\U0001F600 The quikc fox</p>");
     form.Text1.SetFocus();
     form.Text1.setText(page);
     const auto underlined = [&form] {
