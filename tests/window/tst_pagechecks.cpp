@@ -35,6 +35,9 @@ void TestPageChecks::keysMoveTheCaret_data()
     QTest::addRow("void stays") << QStringLiteral("<br><p></p>") << 1 << 0 << "{Ctrl+E}" << 1 << "";
     QTest::addRow("comment skipped")
         << QStringLiteral("<p><!-- </p> --></p>") << 1 << 0 << "{Ctrl+E}" << 16 << "0 16";
+    QTest::addRow("far pair not marked, but found")
+        << QStringLiteral("<div>%1</div>").arg(QString(40000, u'x')) << 1 << 0 << "{Ctrl+E}"
+        << 40005 << "";
     QTest::addRow("in text, nothing")
         << QStringLiteral("<p>ab</p>") << 4 << 0 << "{Ctrl+E}" << 4 << "";
     const QString lines = QStringLiteral("<p>a</span>\r\n<b>\r\n<img src=x.png alt=x>\r\n");
