@@ -102,11 +102,12 @@ void TestPageChecks::suggestionReplacesTheWord()
     QTRY_COMPARE(underlined(), QStringLiteral("bda quikc"));
     form.Text1.setSelStart(int(page.indexOf(QStringLiteral("quikc"))) + 2);
     QString offered;
-    QTimer::singleShot(0, [&offered] {
+    QTimer::singleShot(0, form.Text1.editor(), [&offered] {
         auto *menu = qobject_cast<QMenu *>(QApplication::activePopupWidget());
         QVERIFY(menu);
-        offered = menu->actions().first()->text();
-        menu->actions().first()->trigger();
+        QAction *first = menu->actions().constFirst();
+        offered = first->text();
+        first->trigger();
         menu->close();
     });
     const QPoint at = form.Text1.editor()->cursorRect().center();
