@@ -152,18 +152,14 @@ void TestCaretFollow::ctrlClickFindsTheSource_data()
         "m.textContent = 'made'; document.getElementById('d').appendChild(m);</script>");
     const QString table = QStringLiteral("<style>tbody { display: block; padding: 20px }</style>"
                                          "\r\n<table><tr><td>cell</td></tr></table>");
-    QTest::addRow("nested, inner")
-        << plain << "#t" << Qt::KeyboardModifiers(Qt::ControlModifier) << "<b id=t>";
-    QTest::addRow("nested, outer")
-        << plain << "div" << Qt::KeyboardModifiers(Qt::ControlModifier) << "<div";
-    QTest::addRow("text") << plain << "p" << Qt::KeyboardModifiers(Qt::ControlModifier) << "<p>";
+    const Qt::KeyboardModifiers ctrl(Qt::ControlModifier);
+    QTest::addRow("nested, inner") << plain << "#t" << ctrl << "<b id=t>";
+    QTest::addRow("nested, outer") << plain << "div" << ctrl << "<div";
+    QTest::addRow("text") << plain << "p" << ctrl << "<p>";
     QTest::addRow("plain click") << plain << "#t" << Qt::KeyboardModifiers() << QString();
-    QTest::addRow("page with scripts")
-        << scripted << "#t" << Qt::KeyboardModifiers(Qt::ControlModifier) << "<b id=t>";
-    QTest::addRow("made by a script")
-        << scripted << "#m" << Qt::KeyboardModifiers(Qt::ControlModifier) << "<div";
-    QTest::addRow("implied tbody")
-        << table << "tbody" << Qt::KeyboardModifiers(Qt::ControlModifier) << "<table>";
+    QTest::addRow("page with scripts") << scripted << "#t" << ctrl << "<b id=t>";
+    QTest::addRow("made by a script") << scripted << "#m" << ctrl << "<div";
+    QTest::addRow("implied tbody") << table << "tbody" << ctrl << "<table>";
 }
 
 void TestCaretFollow::ctrlClickFindsTheSource()
