@@ -52,6 +52,7 @@ Form1::Form1(const Services &services, QObject *parent)
     , m_status(std::make_unique<StatusLine>(window, Text1, page))
     , m_checks(std::make_unique<PageChecks>(Text1, page, messageBox))
     , m_markup(window, Text1, List1, List2, assist, keySender, [this] { Text1_Change(); })
+    , m_sourcePointer(Text1, WebBrowser1, livePreview)
 {
     const QFont windowFont = Fonts::designed(QStringLiteral("Tahoma"), 9, false);
     window.setFont(windowFont);
@@ -102,6 +103,7 @@ Form1::Form1(const Services &services, QObject *parent)
     Text2.onGotFocus([this] { Text2_GotFocus(); });
     window.onClose([this](bool &cancel) { Form_Unload(cancel); });
     m_browser.onAlert([this](const QString &text) { window.showBriefly(text); });
+    m_browser.onPointedAt([this](const QPoint &point) { m_sourcePointer.pointedAt(point); });
     m_checks->onProblemsChanged([this](int count) { m_status->setProblems(count); });
 }
 
@@ -111,6 +113,7 @@ Form1::~Form1()
     // events to the controls and handlers here.
     window.deleteWidgets();
     m_browser.onAlert(nullptr);
+    m_browser.onPointedAt(nullptr);
 }
 
 void Form1::buildMenus()

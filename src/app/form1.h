@@ -13,6 +13,7 @@
 #include "platform/listcontrol.h"
 #include "platform/mainwindow.h"
 #include "preview/livepreview.h"
+#include "preview/sourcepointer.h"
 
 #include <QObject>
 
@@ -122,4 +123,5 @@ private:
     std::unique_ptr<StatusLine> m_status;
     std::unique_ptr<PageChecks> m_checks;
     MarkupAssist m_markup;
+    SourcePointer m_sourcePointer;
 };

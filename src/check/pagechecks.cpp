@@ -22,6 +22,9 @@ constexpr std::chrono::milliseconds TypingPause(400);
 constexpr int KeyE = 'E';
 constexpr int KeyG = 'G';
 constexpr int KeyF8 = 119;
+// The pair at the caret is marked where it lies this close: the search runs after each key,
+// and a tag without a partner would be looked for through the whole page.
+constexpr int PairReach = 32768;
 } // namespace
 
 PageChecks::PageChecks(EditControl &Text1, const PageState &page, MessageBox &messageBox)
@@ -74,7 +77,8 @@ void PageChecks::markTagPair()
     const QString &text = m_text1.Text();
     if (m_text1.SelLength() == 0) {
         if (const std::optional<TagPairs::Tag> tag = TagPairs::tagAt(text, m_text1.SelStart())) {
-            if (const std::optional<TagPairs::Tag> other = TagPairs::partner(text, *tag)) {
+            if (const std::optional<TagPairs::Tag> other =
+                    TagPairs::partner(text, *tag, PairReach)) {
                 pair.append({tag->start, tag->end - tag->start, QString()});
                 pair.append({other->start, other->end - other->start, QString()});
             }

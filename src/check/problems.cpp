@@ -25,6 +25,7 @@ const QSet<QByteArray> Reported = {
 
 struct Parse
 {
+    const QString *text;
     const QList<int> *lineStarts;
     QList<Problems::Problem> *found;
     QStringList unknown; // "<name>" of each element not recognised
@@ -64,7 +65,15 @@ Bool TIDY_CALL collect(TidyMessage message)
     const int column = tidyGetMessageColumn(message);
     const QList<int> &starts = *parse->lineStarts;
     const int lineStart = starts.value(std::clamp(line - 1, 0, int(starts.size()) - 1));
-    parse->found->append({lineStart + std::max(column - 1, 0), 0, text});
+    // The parser counts characters, where a character beyond the BMP takes two here.
+    const QString &page = *parse->text;
+    int at = lineStart;
+    for (int i = 1; i < column && at < page.size(); ++i)
+        at += page.at(at).isHighSurrogate() && at + 1 < page.size() &&
+                      page.at(at + 1).isLowSurrogate()
+                  ? 2
+                  : 1;
+    parse->found->append({at, 0, text});
     return no;
 }
 
@@ -85,7 +94,7 @@ void parse(const QString &text, QList<Problems::Problem> &found)
             input[i] = u' ';
         }
     }
-    Parse state{&lineStarts, &found, {}};
+    Parse state{&text, &lineStarts, &found, {}};
     TidyHandle doc(tidyCreate(), &tidyRelease);
     tidySetAppData(doc.get(), &state);
     tidySetMessageCallback(doc.get(), collect);

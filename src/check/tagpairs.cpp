@@ -101,8 +101,10 @@ std::optional<Tag> tagAt(QStringView text, int caret)
     return tag;
 }
 
-std::optional<Tag> partner(QStringView text, const Tag &tag)
+std::optional<Tag> partner(QStringView text, const Tag &tag, qsizetype reach)
 {
+    const qsizetype last = reach < 0 ? text.size() : tag.end + reach;
+    const qsizetype first = reach < 0 ? 0 : tag.start - reach;
     if (tag.selfClosing)
         return std::nullopt;
     if (holdsRawText(tag.name)) {
@@ -120,7 +122,8 @@ std::optional<Tag> partner(QStringView text, const Tag &tag)
     }
     int depth = 0;
     if (!tag.closing) {
-        for (qsizetype at = text.indexOf(u'<', tag.end); at >= 0; at = text.indexOf(u'<', at)) {
+        for (qsizetype at = text.indexOf(u'<', tag.end); at >= 0 && at <= last;
+             at = text.indexOf(u'<', at)) {
             if (text.mid(at).startsWith(u"<!--")) {
                 const qsizetype close = text.indexOf(u"-->", at + 4);
                 if (close < 0)
@@ -152,7 +155,7 @@ std::optional<Tag> partner(QStringView text, const Tag &tag)
         return at <= 0 ? -1 : text.lastIndexOf(what, at - 1);
     };
     qsizetype commentEnd = before(u"-->", tag.start);
-    for (qsizetype at = before(u"<", tag.start); at >= 0; at = before(u"<", at)) {
+    for (qsizetype at = before(u"<", tag.start); at >= 0 && at >= first; at = before(u"<", at)) {
         if (at < commentEnd) { // skip the comment that ends there
             at = before(u"<!--", commentEnd);
             if (at < 0)

@@ -21,8 +21,9 @@ struct Tag
 
 // The tag the caret at `caret` stands in, on the "<" or just after the ">" included.
 std::optional<Tag> tagAt(QStringView text, int caret);
-// The tag that `tag` pairs with, if the page has one.
-std::optional<Tag> partner(QStringView text, const Tag &tag);
+// The tag that `tag` pairs with, if the page has one; with `reach`, only one that lies at most
+// that many characters away.
+std::optional<Tag> partner(QStringView text, const Tag &tag, qsizetype reach = -1);
 
 // The tag that begins at this "<", if one does.
 std::optional<Tag> readTag(QStringView text, int start);

@@ -299,4 +299,29 @@ State scanLine(QStringView line, State start, QList<Span> *spans)
     return LineScanner(line, start, spans).run();
 }
 
+QList<StartTag> startTags(QStringView text)
+{
+    QList<StartTag> tags;
+    QList<Span> spans;
+    State state = PageStart;
+    for (qsizetype lineStart = 0; lineStart <= text.size();) {
+        qsizetype lineEnd = text.indexOf(u'\n', lineStart);
+        const qsizetype next = lineEnd < 0 ? text.size() + 1 : lineEnd + 1;
+        if (lineEnd < 0)
+            lineEnd = text.size();
+        if (lineEnd > lineStart && text.at(lineEnd - 1) == u'\r')
+            --lineEnd;
+        spans.clear();
+        state = scanLine(text.mid(lineStart, lineEnd - lineStart), state, &spans);
+        for (qsizetype i = 0; i + 1 < spans.size(); ++i) {
+            if (spans[i].kind == Kind::TagDelimiter && spans[i].length == 1 &&
+                text.at(lineStart + spans[i].start) == u'<' && spans[i + 1].kind == Kind::TagName)
+                tags.append({int(lineStart) + spans[i].start,
+                             int(lineStart) + spans[i + 1].start + spans[i + 1].length});
+        }
+        lineStart = next;
+    }
+    return tags;
+}
+
 } // namespace MarkupScanner

@@ -40,4 +40,15 @@ constexpr State PageStart = 0;
 // them is plain.
 State scanLine(QStringView line, State start, QList<Span> *spans = nullptr);
 
+// A start tag of a whole page: the place of its "<" and of the end of its name.
+struct StartTag
+{
+    int start = 0;
+    int nameEnd = 0;
+};
+
+// The start tags of a whole page text, in order; comments, declarations and the contents of
+// scripts and style sheets hold none.
+QList<StartTag> startTags(QStringView text);
+
 } // namespace MarkupScanner

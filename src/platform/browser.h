@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QPoint>
 #include <QString>
 #include <QVariant>
 
@@ -42,13 +43,26 @@ public:
         m_alertShown = std::move(handler);
     }
 
+    // Hears each Ctrl+click of the user on the page shown, at a point of its view; the page
+    // gets none of it.
+    void onPointedAt(std::function<void(const QPoint &)> handler)
+    {
+        m_pointedAt = std::move(handler);
+    }
+
 protected:
     void alert(const QString &text) const
     {
         if (m_alertShown)
             m_alertShown(text);
     }
+    void pointedAt(const QPoint &point) const
+    {
+        if (m_pointedAt)
+            m_pointedAt(point);
+    }
 
 private:
     std::function<void(const QString &)> m_alertShown;
+    std::function<void(const QPoint &)> m_pointedAt;
 };

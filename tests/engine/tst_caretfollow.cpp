@@ -15,6 +15,8 @@ class TestCaretFollow : public QObject
 private slots:
     void previewFollowsTheCaret_data();
     void previewFollowsTheCaret();
+    void ctrlClickFindsTheSource_data();
+    void ctrlClickFindsTheSource();
 };
 
 namespace {
@@ -133,6 +135,60 @@ void TestCaretFollow::previewFollowsTheCaret()
     // Scripts answer in order: a follow started by the key would have answered before this.
     QCOMPARE(w.scrollY(), scrolled);
     QVERIFY(w.followed.isEmpty());
+}
+
+void TestCaretFollow::ctrlClickFindsTheSource_data()
+{
+    QTest::addColumn<QString>("page");
+    QTest::addColumn<QString>("clicked"); // a selector; the click is just inside its top left
+    QTest::addColumn<Qt::KeyboardModifiers>("modifiers");
+    QTest::addColumn<QString>("tag"); // where the caret goes, or empty where it stays
+
+    const QString plain = QStringLiteral("<!-- <p> <b id=t> -->\r\n<div style='padding:20px'>"
+                                         "<p>some <b id=t>bold</b></p></div>");
+    const QString scripted = QStringLiteral(
+        "<script>var s = '<p><b id=t>';</script>\r\n<div id=d style='padding:20px'><p>some "
+        "<b id=t>bold</b></p></div><script>var m = document.createElement('em'); m.id = 'm';"
+        "m.textContent = 'made'; document.getElementById('d').appendChild(m);</script>");
+    const QString table = QStringLiteral("<style>tbody { display: block; padding: 20px }</style>"
+                                         "\r\n<table><tr><td>cell</td></tr></table>");
+    const Qt::KeyboardModifiers ctrl(Qt::ControlModifier);
+    QTest::addRow("nested, inner") << plain << "#t" << ctrl << "<b id=t>";
+    QTest::addRow("nested, outer") << plain << "div" << ctrl << "<div";
+    QTest::addRow("text") << plain << "p" << ctrl << "<p>";
+    QTest::addRow("plain click") << plain << "#t" << Qt::KeyboardModifiers() << QString();
+    QTest::addRow("page with scripts") << scripted << "#t" << ctrl << "<b id=t>";
+    QTest::addRow("made by a script") << scripted << "#m" << ctrl << "<div";
+    QTest::addRow("implied tbody") << table << "tbody" << ctrl << "<table>";
+}
+
+void TestCaretFollow::ctrlClickFindsTheSource()
+{
+    QFETCH(QString, page);
+    QFETCH(QString, clicked);
+    QFETCH(Qt::KeyboardModifiers, modifiers);
+    QFETCH(QString, tag);
+
+    RealBrowserWindow w;
+    w.tw.loadPage(page.toUtf8());
+    QVERIFY(w.settle());
+    const QVariantList at =
+        w.evaluate(QStringLiteral("(function () { var r = document"
+                                  ".querySelector(\"%1\").getBoundingClientRect();"
+                                  " return [r.left + 3, r.top + 3]; })()")
+                       .arg(clicked))
+            .toList();
+    QCOMPARE(at.size(), 2);
+    QTest::mouseClick(w.browser.webView()->focusProxy(), Qt::LeftButton, modifiers,
+                      QPoint(at[0].toInt(), at[1].toInt()));
+    if (tag.isEmpty()) {
+        QTRY_VERIFY(!w.tw.form->Text1.editor()->hasFocus());
+        QCOMPARE(w.tw.form->Text1.SelStart(), 0);
+        return;
+    }
+    QTRY_COMPARE_WITH_TIMEOUT(w.tw.form->Text1.SelStart(), int(page.lastIndexOf(tag)),
+                              RealBrowserWindow::Timeout);
+    QVERIFY(w.tw.form->Text1.editor()->hasFocus());
 }
 
 QTEST_MAIN(TestCaretFollow)

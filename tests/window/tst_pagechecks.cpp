@@ -35,6 +35,9 @@ void TestPageChecks::keysMoveTheCaret_data()
     QTest::addRow("void stays") << QStringLiteral("<br><p></p>") << 1 << 0 << "{Ctrl+E}" << 1 << "";
     QTest::addRow("comment skipped")
         << QStringLiteral("<p><!-- </p> --></p>") << 1 << 0 << "{Ctrl+E}" << 16 << "0 16";
+    QTest::addRow("far pair not marked, but found")
+        << QStringLiteral("<div>%1</div>").arg(QString(40000, u'x')) << 1 << 0 << "{Ctrl+E}"
+        << 40005 << "";
     QTest::addRow("in text, nothing")
         << QStringLiteral("<p>ab</p>") << 4 << 0 << "{Ctrl+E}" << 4 << "";
     const QString lines = QStringLiteral("<p>a</span>\r\n<b>\r\n<img src=x.png alt=x>\r\n");
@@ -42,6 +45,9 @@ void TestPageChecks::keysMoveTheCaret_data()
     QTest::addRow("next problem") << lines << 0 << 3 << "{F8}" << 4 << "";
     QTest::addRow("next problems") << lines << 0 << 3 << "{F8}{F8}{F8}" << 27 << "";
     QTest::addRow("previous problem, round") << lines << 0 << 3 << "{Shift+F8}" << 27 << "";
+    QTest::addRow("next problem after characters beyond the BMP")
+        << QString(lines).insert(3, QStringLiteral("\U0001F600\U0001F600")) << 0 << 3 << "{F8}" << 8
+        << "";
 }
 
 void TestPageChecks::keysMoveTheCaret()
@@ -82,7 +88,7 @@ void TestPageChecks::suggestionReplacesTheWord()
     window.load();
     Form1 &form = *window.form;
     const QString page =
-        QStringLiteral("<p clas=\"wrnog\" title=\"a bda title\">The quikc fox</p>");
+        QStringLiteral("<p clas=\"wrnog\" title=\"a bda title\">\U0001F600 The quikc fox</p>");
     form.Text1.SetFocus();
     form.Text1.setText(page);
     const auto underlined = [&form] {
@@ -96,11 +102,12 @@ void TestPageChecks::suggestionReplacesTheWord()
     QTRY_COMPARE(underlined(), QStringLiteral("bda quikc"));
     form.Text1.setSelStart(int(page.indexOf(QStringLiteral("quikc"))) + 2);
     QString offered;
-    QTimer::singleShot(0, [&offered] {
+    QTimer::singleShot(0, form.Text1.editor(), [&offered] {
         auto *menu = qobject_cast<QMenu *>(QApplication::activePopupWidget());
         QVERIFY(menu);
-        offered = menu->actions().first()->text();
-        menu->actions().first()->trigger();
+        QAction *first = menu->actions().constFirst();
+        offered = first->text();
+        first->trigger();
         menu->close();
     });
     const QPoint at = form.Text1.editor()->cursorRect().center();

@@ -53,8 +53,24 @@ protected:
             static_cast<QChildEvent *>(event)->child()->installEventFilter(this);
             break;
         case QEvent::MouseButtonPress:
+        case QEvent::MouseButtonDblClick: {
+            const auto *mouse = static_cast<QMouseEvent *>(event);
+            // A Ctrl+click asks for the source of what it points at: the page never sees it.
+            if (mouse->button() == Qt::LeftButton && mouse->modifiers() == Qt::ControlModifier) {
+                m_pointing = true;
+                if (m_page && event->type() == QEvent::MouseButtonPress)
+                    m_page->pointAt(mouse->position().toPoint());
+                return true;
+            }
             if (m_page)
-                m_page->noteUserInput(static_cast<QMouseEvent *>(event)->position().toPoint());
+                m_page->noteUserInput(mouse->position().toPoint());
+            break;
+        }
+        case QEvent::MouseButtonRelease:
+            if (m_pointing && static_cast<QMouseEvent *>(event)->button() == Qt::LeftButton) {
+                m_pointing = false;
+                return true;
+            }
             break;
         case QEvent::KeyPress:
             if (m_page)
@@ -68,6 +84,7 @@ protected:
 
 private:
     QPointer<PreviewPage> m_page; // the view deletes its children one by one
+    bool m_pointing = false;      // the left button went down with Ctrl
 };
 
 // What a page in the preview may do: load its own resources, run its scripts; not reach the
@@ -193,6 +210,12 @@ void PreviewPage::noteUserInput(std::optional<QPoint> point)
         if (page)
             page->linkFound(QUrl(link.toString()));
     });
+}
+
+void PreviewPage::pointAt(const QPoint &point) const
+{
+    if (m_pointedAt)
+        m_pointedAt(point);
 }
 
 // The navigations asked for before the link was known are decided now.

@@ -24,6 +24,12 @@ public:
     static bool isLocal(const QUrl &url);
     // The user clicked at this point of the preview, or pressed a key in it, just now.
     void noteUserInput(std::optional<QPoint> point);
+    // Hears the user's Ctrl+clicks, at their points of the view.
+    void onPointedAt(std::function<void(const QPoint &)> handler)
+    {
+        m_pointedAt = std::move(handler);
+    }
+    void pointAt(const QPoint &point) const;
     // The addresses that a click in the preview opens in the system's browser.
     static bool opensOutside(const QUrl &url);
 
@@ -41,6 +47,7 @@ private:
     void follow(const QUrl &url);
 
     std::function<void(const QString &)> m_alertShown;
+    std::function<void(const QPoint &)> m_pointedAt;
     QElapsedTimer m_userInput;
     std::optional<QUrl> m_userLink; // the link the user's last click or key was on, once known
     QList<QUrl> m_asked;            // navigations asked for before it was known

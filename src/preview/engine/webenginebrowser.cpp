@@ -19,8 +19,9 @@ WebEngineBrowser::WebEngineBrowser()
     : m_profile(PreviewPage::newProfile(&m_ownResources))
     , m_view(new QWebEngineView)
 {
-    m_view->setPage(
-        new PreviewPage(m_profile, m_view, [this](const QString &text) { alert(text); }));
+    auto *page = new PreviewPage(m_profile, m_view, [this](const QString &text) { alert(text); });
+    page->onPointedAt([this](const QPoint &point) { pointedAt(point); });
+    m_view->setPage(page);
     m_view->setContextMenuPolicy(Qt::NoContextMenu);
 
     m_patience.setSingleShot(true);
