@@ -48,26 +48,25 @@ void TestBrowser::navigateRefreshAndGoHome()
     write(path, "<p>first</p>");
 
     WebEngineBrowser browser;
-    QWebEngineView *view = browser.webView();
-    view->resize(400, 300);
-    view->show();
-    QSignalSpy loaded(view, &QWebEngineView::loadFinished);
+    browser.view()->resize(400, 300);
+    browser.view()->show();
+    QSignalSpy loaded(browser.loadingView(), &QWebEngineView::loadFinished);
 
     browser.Navigate(path);
     QVERIFY(browser.LocationURL().startsWith(QStringLiteral("file://")));
     QVERIFY(browser.LocationURL().contains(QStringLiteral("my page.html_VLM_temp.html")));
     QVERIFY(loaded.wait(20000));
     QCOMPARE(loaded.takeFirst().at(0).toBool(), true);
-    QCOMPARE(bodyText(view), QStringLiteral("first"));
+    QTRY_COMPARE_WITH_TIMEOUT(bodyText(browser.webView()), QStringLiteral("first"), 20000);
 
     write(path, "<p>second</p>");
     browser.Refresh();
-    QTRY_COMPARE_WITH_TIMEOUT(bodyText(view), QStringLiteral("second"), 20000);
+    QTRY_COMPARE_WITH_TIMEOUT(bodyText(browser.webView()), QStringLiteral("second"), 20000);
     QVERIFY(browser.LocationURL().contains(QStringLiteral("_VLM_temp.html")));
 
     browser.GoHome();
     QCOMPARE(browser.LocationURL(), QStringLiteral("about:blank"));
-    QTRY_COMPARE_WITH_TIMEOUT(bodyText(view), QString(), 20000);
+    QTRY_COMPARE_WITH_TIMEOUT(bodyText(browser.webView()), QString(), 20000);
 }
 
 QTEST_MAIN(TestBrowser)
