@@ -72,6 +72,13 @@ QString PageFolders::file(const QUrl &address)
     return QDir::cleanPath(address.path());
 }
 
+QString PageFolders::localFile(const QUrl &url)
+{
+    if (url.isLocalFile())
+        return url.toLocalFile();
+    return url.scheme() == QLatin1String(Scheme) ? file(url) : QString();
+}
+
 // A file within the folder of the address's origin is served; one elsewhere is sent to the
 // origin of its own folder, so that the page that asked can show it but not read it.
 void PageFolders::requestStarted(QWebEngineUrlRequestJob *job)
