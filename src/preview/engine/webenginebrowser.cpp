@@ -216,6 +216,7 @@ void WebEngineBrowser::load(const QUrl &url, bool scripts)
     pane.files.clear();
     pane.silent.invalidate();
     pane.answered = false;
+    pane.bypass = std::exchange(m_filesChanged, false);
     flush(pane);
     pane.page->settings()->setAttribute(QWebEngineSettings::JavascriptEnabled, scripts);
     pane.page->setUrl(url);
@@ -225,9 +226,16 @@ void WebEngineBrowser::load(const QUrl &url, bool scripts)
 // Loaded: it takes the place of the page shown once it has painted.
 void WebEngineBrowser::loaded()
 {
+    Pane &pane = underneath();
+    // A renderer keeps what it fetched under the program's scheme for as long as it lives: a
+    // file that changed since is read again by a reload past that cache.
+    if (std::exchange(pane.bypass, false)) {
+        pane.page->triggerAction(QWebEnginePage::ReloadAndBypassCache);
+        m_patience.start();
+        return;
+    }
     m_patience.stop();
     m_painting = true;
-    Pane &pane = underneath();
     if (!pane.view->isVisible()) {
         swap(); // nothing paints while the window is not shown
         return;
@@ -357,6 +365,7 @@ void WebEngineBrowser::flush(Pane &pane)
 // else, or a file only a style sheet names, reloads the page.
 void WebEngineBrowser::filesChanged(const PageFiles::Files &changed)
 {
+    m_filesChanged = true;
     QStringList refetched;
     for (auto file = changed.begin(); file != changed.end(); ++file) {
         if (file.value() == PageFileKind::Other) {

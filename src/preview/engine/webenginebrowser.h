@@ -65,6 +65,7 @@ private:
         int pings = 0;
         bool answered = false; // since its load began
         bool stopping = false; // its renderer is being ended on purpose
+        bool bypass = false;   // to load again past the renderer's cache once loaded
     };
 
     Pane &shown() { return m_panes[m_shown]; }
@@ -93,6 +94,7 @@ private:
     bool m_loading = false;
     bool m_painting = false;
     bool m_reloadPending = false;
+    bool m_filesChanged = false; // since the last load began
     int m_loadSerial = 0;
     int m_refetches = 0;
     QTimer m_patience;
