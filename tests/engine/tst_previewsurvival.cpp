@@ -1,8 +1,6 @@
 #include "doubles/realbrowserwindow.h"
 
-#include <QBuffer>
 #include <QDir>
-#include <QImage>
 #include <QMainWindow>
 #include <QStatusBar>
 #include <QTest>
@@ -105,21 +103,17 @@ void TestPreviewSurvival::filesOfThePage_data()
     QTest::addColumn<QString>("shown"); // a script on the page that gives "yes" once it shows
     QTest::addColumn<bool>("reloads");
 
-    const auto png = [](int width) {
-        QImage image(width, 1, QImage::Format_RGB32);
-        image.fill(Qt::red);
-        QByteArray bytes;
-        QBuffer buffer(&bytes);
-        image.save(&buffer, "PNG");
-        return bytes;
+    const auto svg = [](int width) {
+        return QByteArray("<svg xmlns=\"http://www.w3.org/2000/svg\" height=\"1\" width=\"") +
+               QByteArray::number(width) + "\"/>";
     };
     const QString imageWidth =
         QStringLiteral("document.images[0].naturalWidth === 3 ? 'yes' : 'no'");
     QTest::addRow("an image made after")
-        << "<img src=\"new/pic.png\">"
-        << "new/pic.png" << QByteArray() << png(3) << imageWidth << false;
-    QTest::addRow("an image changed") << "<img src=\"pic.png\">"
-                                      << "pic.png" << png(1) << png(3) << imageWidth << false;
+        << "<img src=\"new/pic.svg\">"
+        << "new/pic.svg" << QByteArray() << svg(3) << imageWidth << false;
+    QTest::addRow("an image changed") << "<img src=\"pic.svg\">"
+                                      << "pic.svg" << svg(1) << svg(3) << imageWidth << false;
     QTest::addRow("a style sheet changed")
         << "<link rel=\"stylesheet\" href=\"s.css\"><p>x</p>"
         << "s.css" << QByteArray("p { color: rgb(1, 2, 3) }")
