@@ -141,7 +141,9 @@ public:
         reporter.setSourceCode(FrameReporter);
         reporter.setInjectionPoint(QWebEngineScript::DocumentCreation);
         reporter.setWorldId(QWebEngineScript::UserWorld);
+        // Both pages: every load goes into the one underneath.
         browser.webView()->page()->scripts().insert(reporter);
+        browser.loadingView()->page()->scripts().insert(reporter);
         dialog.files.append(path);
         form.Form_Load();
         (void)QTest::qWaitForWindowExposed(form.window.window());

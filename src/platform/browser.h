@@ -37,11 +37,20 @@ public:
     // Called each time a load ends (finished, failed or given up on).
     virtual void onLoadEnded(std::function<void()> handler) = 0;
 
+    // Why the browser stopped the page shown or being loaded, and started it again.
+    enum class Stop
+    {
+        ScriptHung,   // a script of the page kept its renderer from answering
+        RendererDied, // the renderer ended by itself, out of memory or crashed
+    };
+
     // Hears the text of each alert of the page shown, which opens no box.
     void onAlert(std::function<void(const QString &)> handler)
     {
         m_alertShown = std::move(handler);
     }
+    // Hears each time the browser stopped a page.
+    void onStopped(std::function<void(Stop)> handler) { m_stopped = std::move(handler); }
 
     // Hears each Ctrl+click of the user on the page shown, at a point of its view; the page
     // gets none of it.
@@ -61,8 +70,14 @@ protected:
         if (m_pointedAt)
             m_pointedAt(point);
     }
+    void stopped(Stop why) const
+    {
+        if (m_stopped)
+            m_stopped(why);
+    }
 
 private:
     std::function<void(const QString &)> m_alertShown;
     std::function<void(const QPoint &)> m_pointedAt;
+    std::function<void(Stop)> m_stopped;
 };

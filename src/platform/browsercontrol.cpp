@@ -49,3 +49,8 @@ void BrowserControl::onLoadEnded(std::function<void()> handler)
 {
     m_browser.onLoadEnded(std::move(handler));
 }
+
+void BrowserControl::onStopped(std::function<void(Browser::Stop)> handler)
+{
+    m_browser.onStopped(std::move(handler));
+}

@@ -1,13 +1,12 @@
 #pragma once
 
+#include "platform/browser.h"
 #include "platform/control.h"
 
 #include <QString>
 #include <QVariant>
 
 #include <functional>
-
-class Browser;
 
 // The preview pane: the browser's view at a place and size in the window.
 class BrowserControl : public Control
@@ -23,6 +22,7 @@ public:
     bool isLoading() const;
     void runScript(const QString &script, std::function<void(const QVariant &)> done);
     void onLoadEnded(std::function<void()> handler);
+    void onStopped(std::function<void(Browser::Stop)> handler);
 
 private:
     Browser &m_browser;

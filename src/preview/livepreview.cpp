@@ -17,7 +17,20 @@ LivePreview::LivePreview(PageState &page, const EditControl &Text1, BrowserContr
     , m_window(window)
     , m_updater(Text1, WebBrowser1)
     , m_caret(Text1, WebBrowser1, m_updater, [this] { return headText(); })
-{}
+{
+    m_browser.onStopped([this](Browser::Stop why) {
+        m_window.showBriefly(why == Browser::Stop::ScriptHung
+                                 ? QStringLiteral("The page's script stopped responding and was "
+                                                  "stopped; the preview goes on.")
+                                 : QStringLiteral("The preview of the page stopped unexpectedly "
+                                                  "and was started again."));
+    });
+}
+
+LivePreview::~LivePreview()
+{
+    m_browser.onStopped(nullptr);
+}
 
 void LivePreview::update()
 {

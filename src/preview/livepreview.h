@@ -17,6 +17,9 @@ class LivePreview
 public:
     LivePreview(PageState &page, const EditControl &Text1, BrowserControl &WebBrowser1,
                 MainWindow &window);
+    ~LivePreview();
+    LivePreview(const LivePreview &) = delete;
+    LivePreview &operator=(const LivePreview &) = delete;
 
     // The preview stage of the change handler: marks the page changed, writes the preview
     // file with the error-suppression line ahead of the text, and has the browser show it

@@ -91,9 +91,9 @@ void TestPageBrowser::reloadsFollowTheTyping()
     w.evaluate(QStringLiteral("window.scrollTo(0, 2000)"));
     QTRY_COMPARE(w.evaluate(QStringLiteral("window.scrollY")).toInt(), 2000);
 
-    QSignalSpy loads(w.browser.webView(), &QWebEngineView::loadStarted);
+    QSignalSpy loads(w.browser.loadingView(), &QWebEngineView::loadStarted);
     connect(
-        w.browser.webView(), &QWebEngineView::loadStarted, this,
+        w.browser.loadingView(), &QWebEngineView::loadStarted, this,
         [&w] { w.tw.type(QStringLiteral("cdefghijklmnopqrstu")); }, Qt::SingleShotConnection);
     w.typeAtEnd(QStringLiteral("b"));
     QVERIFY(QTest::qWaitFor([&] { return !w.tw.form->livePreview.updater().isUpdating(); },

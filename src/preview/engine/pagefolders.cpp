@@ -89,6 +89,11 @@ QString PageFolders::file(const QUrl &address)
         QByteArray::fromPercentEncoding(address.path(QUrl::FullyEncoded).toLatin1())));
 }
 
+QString PageFolders::localFile(const QUrl &url)
+{
+    return url.isLocalFile() || url.scheme() == QLatin1String(Scheme) ? file(url) : QString();
+}
+
 // A file within the folder of the address's origin is served; one elsewhere is sent to the
 // origin of its own folder, so that the page that asked can show it but not read it.
 void PageFolders::requestStarted(QWebEngineUrlRequestJob *job)

@@ -23,6 +23,9 @@ public:
     static bool isWithinOrigin(const QUrl &address);
     // The file at such an address, or at a file address.
     static QString file(const QUrl &address);
+    // The file on this machine that an address of this scheme or a file: address names, or
+    // nothing for any other address.
+    static QString localFile(const QUrl &url);
 
     void requestStarted(QWebEngineUrlRequestJob *job) override;
 };

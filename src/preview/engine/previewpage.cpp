@@ -253,19 +253,28 @@ void PreviewPage::javaScriptConsoleMessage(JavaScriptConsoleMessageLevel, const 
                                            const QString &)
 {}
 
+void PreviewPage::dialogShown() const
+{
+    if (m_dialog)
+        m_dialog();
+}
+
 void PreviewPage::javaScriptAlert(const QUrl &, const QString &message)
 {
+    dialogShown();
     if (m_alertShown)
         m_alertShown(message);
 }
 
 bool PreviewPage::javaScriptConfirm(const QUrl &, const QString &)
 {
+    dialogShown();
     return true;
 }
 
 bool PreviewPage::javaScriptPrompt(const QUrl &, const QString &, const QString &, QString *)
 {
+    dialogShown();
     return false;
 }
 
@@ -299,10 +308,9 @@ bool PreviewPage::acceptNavigationRequest(const QUrl &url, NavigationType type, 
 // is loaded only as what a page's own resource is, in a form that a script cannot read as text.
 bool OwnResources::mayLoad(const QUrl &url, QWebEngineUrlRequestInfo::ResourceType type)
 {
-    const bool local = url.isLocalFile() || url.scheme() == QLatin1String(PageFolders::Scheme);
-    if (!local)
+    const QString path = PageFolders::localFile(url);
+    if (path.isEmpty())
         return PreviewPage::isLocal(url);
-    const QString path = PageFolders::file(url);
     const QString suffix = QFileInfo(path).suffix().toLower();
     switch (type) {
     case QWebEngineUrlRequestInfo::ResourceTypeMainFrame:

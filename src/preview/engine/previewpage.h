@@ -32,6 +32,9 @@ public:
     void pointAt(const QPoint &point) const;
     // The addresses that a click in the preview opens in the system's browser.
     static bool opensOutside(const QUrl &url);
+    // Told whenever a script of the page opens a box (answered at once): its renderer is
+    // waiting on this side then, not stuck.
+    void onDialog(std::function<void()> handler) { m_dialog = std::move(handler); }
 
 protected:
     void javaScriptConsoleMessage(JavaScriptConsoleMessageLevel, const QString &, int,
@@ -46,8 +49,11 @@ private:
     void linkFound(const QUrl &link);
     void follow(const QUrl &url);
 
+    void dialogShown() const;
+
     std::function<void(const QString &)> m_alertShown;
     std::function<void(const QPoint &)> m_pointedAt;
+    std::function<void()> m_dialog;
     QElapsedTimer m_userInput;
     std::optional<QUrl> m_userLink; // the link the user's last click or key was on, once known
     QList<QUrl> m_asked;            // navigations asked for before it was known
