@@ -1,12 +1,29 @@
 #!/usr/bin/env bash
-# Runs clang-tidy (.clang-tidy) and clazy (levels 0 and 1) over the sources of src/ and
-# bench/, with the compile commands of the given build folder, both at once and each file in
-# parallel; fails on any finding.
+# Runs clang-tidy (.clang-tidy) and clazy (levels 0 and 1) with the compile commands of the given
+# build folder, both at once and each file in parallel; fails on any finding. Without files it
+# checks every source of src/ and bench/; a header given is checked through the sources of src/
+# and bench/ that include it.
+# usage: scripts/lint.sh <build folder> [file...]
 set -euo pipefail
 cd "$(dirname "$0")/.."
-build=${1:?usage: scripts/lint.sh <build folder>}
+build=${1:?usage: scripts/lint.sh <build folder> [file...]}
+shift
 jobs=$(nproc)
-files=$(git ls-files -- 'src/*.cpp' 'bench/*.cpp')
+if [ $# -eq 0 ]; then
+    files=$(git ls-files -- 'src/*.cpp' 'bench/*.cpp')
+else
+    files=$(for file in "$@"; do
+        case $file in
+        *.h)
+            name=${file#src/}
+            name=${name#bench/}
+            git grep -l -F "#include \"$name\"" -- 'src/*.cpp' 'bench/*.cpp' || true
+            ;;
+        *) echo "$file" ;;
+        esac
+    done | sort -u)
+fi
+[ -n "$files" ] || exit 0
 # Headers are checked through the sources that include them; generated code is not ours.
 # shellcheck disable=SC2086
 printf '%s\n' $files | xargs -P "$jobs" -n 4 clang-tidy -p "$build" --quiet \

@@ -14,7 +14,7 @@ namespace {
 constexpr int PieceLength = 500;
 constexpr QChar Separator = u'\n';
 
-bool enabled = true;
+bool piecesEnabled = true;
 
 // The mark of a block that continues the line above it. A line break typed inside a piece
 // makes a new block without it: Qt leaves a block's user data with the part before the break.
@@ -40,9 +40,9 @@ LongLines::LongLines(QTextDocument *document)
         [this](int position, int /*removed*/, int added) { documentChanged(position, added); });
 }
 
-void LongLines::setEnabled(bool on)
+void LongLines::setEnabled(bool enabled)
 {
-    enabled = on;
+    piecesEnabled = enabled;
 }
 
 bool LongLines::isPiece(const QTextBlock &block)
@@ -57,7 +57,7 @@ void LongLines::setPlainText(const QString &shown,
     QList<int> continuations;
     int blockNumber = 0;
     qsizetype start = 0;
-    while (enabled) {
+    while (piecesEnabled) {
         qsizetype end = shown.indexOf(Separator, start);
         end = end < 0 ? shown.size() : end;
         if (end - start >= FoldedLength) {
@@ -143,7 +143,7 @@ void LongLines::refresh()
 // From the last block to the first, so that each rewrite leaves the positions above it.
 bool LongLines::settle(int from, int to)
 {
-    if (!enabled)
+    if (!piecesEnabled)
         return false;
     bool changed = false;
     for (int position = to;;) {

@@ -26,19 +26,21 @@ void TestCheckValues::partnerTag_data()
     QTest::addColumn<QString>("text");
     QTest::addColumn<int>("caret");
     QTest::addColumn<int>("partner"); // -1: none
+    const auto row = [](const char *name, const QString &text, int caret, int partner) {
+        QTest::addRow("%s", name) << text << caret << partner;
+    };
     const QString nested = QStringLiteral("<div><div>ab</div></div>");
-    QTest::addRow("outer start") << nested << 2 << 18;
-    QTest::addRow("inner start, on its <") << nested << 5 << 12;
-    QTest::addRow("inner end") << nested << 16 << 5;
-    QTest::addRow("outer end, after its >") << nested << 24 << 0;
-    QTest::addRow("in text") << nested << 11 << -1;
-    QTest::addRow("unclosed") << QStringLiteral("<p><b>x</p>") << 4 << -1;
-    QTest::addRow("void") << QStringLiteral("<br><p></p>") << 1 << -1;
-    QTest::addRow("comment skipped") << QStringLiteral("<p><!-- </p> --></p>") << 1 << 16;
-    QTest::addRow("comment skipped backwards") << QStringLiteral("<p><!-- <p> --></p>") << 17 << 0;
-    QTest::addRow("script content skipped")
-        << QStringLiteral("<p><script>'</p>'</script></p>") << 1 << 26;
-    QTest::addRow("capitals") << QStringLiteral("<P>x</p>") << 6 << 0;
+    row("outer start", nested, 2, 18);
+    row("inner start, on its <", nested, 5, 12);
+    row("inner end", nested, 16, 5);
+    row("outer end, after its >", nested, 24, 0);
+    row("in text", nested, 11, -1);
+    row("unclosed", "<p><b>x</p>", 4, -1);
+    row("void", "<br><p></p>", 1, -1);
+    row("comment skipped", "<p><!-- </p> --></p>", 1, 16);
+    row("comment skipped backwards", "<p><!-- <p> --></p>", 17, 0);
+    row("script content skipped", "<p><script>'</p>'</script></p>", 1, 26);
+    row("capitals", "<P>x</p>", 6, 0);
 }
 
 void TestCheckValues::partnerTag()
@@ -55,28 +57,22 @@ void TestCheckValues::problemsFound_data()
 {
     QTest::addColumn<QString>("page");
     QTest::addColumn<QStringList>("found"); // start and the message's first words
-    const QString head = QStringLiteral("<!DOCTYPE html>\r\n<html><head><title>t</title></head>"
-                                        "<body>\r\n");
-    const auto page = [&head](const char *body) {
-        return head + QString::fromUtf8(body) + QStringLiteral("\r\n</body></html>\r\n");
+    const auto row = [](const char *name, const char *body, const QStringList &found) {
+        QTest::addRow("%s", name) << QStringLiteral("<!DOCTYPE html>\r\n<html><head><title>t"
+                                                    "</title></head><body>\r\n") +
+                                         QString::fromUtf8(body) +
+                                         QStringLiteral("\r\n</body></html>\r\n")
+                                  << found;
     };
-    QTest::addRow("valid") << page("<p id=a>x</p><img src=here.png alt=x>") << QStringList();
-    QTest::addRow("unclosed") << page("<div><span>x</div>")
-                              << QStringList{"65 missing </span> before </div>"};
-    QTest::addRow("misnested") << page("<p><b><i>x</b></i></p>")
-                               << QStringList{"66 replacing unexpected b with </b>"};
-    QTest::addRow("stray end tag")
-        << page("<p>x</p></span>") << QStringList{"68 discarding unexpected </span>"};
-    QTest::addRow("duplicate id") << page("<p id=a>x</p><p id=a>y</p>")
-                                  << QStringList{"73 <p> anchor \"a\" already defined"};
-    QTest::addRow("img without alt")
-        << page("<img src=here.png>") << QStringList{"60 <img> lacks \"alt\" attribute"};
-    QTest::addRow("unknown element")
-        << page("<blurp>x</blurp>") << QStringList{"60 <blurp> is not recognized!"};
-    QTest::addRow("missing file") << page(
-                                         "<a href=\"gone.html#x\">x</a><script src=no.js></script>")
-                                  << QStringList{"69 \"gone.html\" does not exist",
-                                                 "99 \"no.js\" does not exist"};
+    row("valid", "<p id=a>x</p><img src=here.png alt=x>", {});
+    row("unclosed", "<div><span>x</div>", {"65 missing </span> before </div>"});
+    row("misnested", "<p><b><i>x</b></i></p>", {"66 replacing unexpected b with </b>"});
+    row("stray end tag", "<p>x</p></span>", {"68 discarding unexpected </span>"});
+    row("duplicate id", "<p id=a>x</p><p id=a>y</p>", {"73 <p> anchor \"a\" already defined"});
+    row("img without alt", "<img src=here.png>", {"60 <img> lacks \"alt\" attribute"});
+    row("unknown element", "<blurp>x</blurp>", {"60 <blurp> is not recognized!"});
+    row("missing file", "<a href=\"gone.html#x\">x</a><script src=no.js></script>",
+        {"69 \"gone.html\" does not exist", "99 \"no.js\" does not exist"});
     QTest::addRow("binary") << QString::fromLatin1("\x7f"
                                                    "ELF\x02\x01\x01\0\0\0\0\x01\x02",
                                                    14)
@@ -102,22 +98,17 @@ void TestCheckValues::misspeltWords_data()
 {
     QTest::addColumn<QString>("page");
     QTest::addColumn<QString>("misspelt");
-    QTest::addRow("text") << "<p>The quikc fox</p>"
-                          << "quikc";
-    QTest::addRow("tags and values skipped")
-        << "<tabel clas=\"wrnog\" href=\"bda.html\">text</tabel>"
-        << "";
-    QTest::addRow("alt and title read") << "<img alt=\"a dogg\" title='cattt'>"
-                                        << "dogg cattt";
-    QTest::addRow("script and style skipped")
-        << "<script>var xyzzq;</script><style>.qqwe{}</style>wrdo"
-        << "wrdo";
-    QTest::addRow("comments and references skipped") << "<!-- zzqx -->&nbsp;&eacute;fine"
-                                                     << "";
-    QTest::addRow("digits make names") << "mp3 h2o 3rd"
-                                       << "";
-    QTest::addRow("apostrophe") << "don't dont'x"
-                                << "dont'x";
+    const auto row = [](const char *name, const QString &page, const QString &misspelt) {
+        QTest::addRow("%s", name) << page << misspelt;
+    };
+    row("text", "<p>The quikc fox</p>", "quikc");
+    row("tags and values skipped", "<tabel clas=\"wrnog\" href=\"bda.html\">text</tabel>", "");
+    row("alt and title read", "<img alt=\"a dogg\" title='cattt'>", "dogg cattt");
+    row("script and style skipped", "<script>var xyzzq;</script><style>.qqwe{}</style>wrdo",
+        "wrdo");
+    row("comments and references skipped", "<!-- zzqx -->&nbsp;&eacute;fine", "");
+    row("digits make names", "mp3 h2o 3rd", "");
+    row("apostrophe", "don't dont'x", "dont'x");
 }
 
 void TestCheckValues::misspeltWords()

@@ -1,0 +1,148 @@
+#include "core/textchange.h"
+#include "core/textencoding.h"
+#include "preview/engine/pagefolders.h"
+#include "preview/engine/previewpage.h"
+#include "preview/patchsafety.h"
+
+#include <QDir>
+#include <QTemporaryDir>
+#include <QTest>
+
+// The preview's rules: which pages and which changes it loads afresh rather than updates in
+// place, what it lets a page load, and which clicked addresses leave for the system's browser.
+class TestPreviewRules : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void reload_data();
+    void reload();
+    void mayLoad_data();
+    void mayLoad();
+    void opensOutside_data();
+    void opensOutside();
+
+private:
+    QTemporaryDir m_folder;
+};
+
+using Type = QWebEngineUrlRequestInfo::ResourceType;
+
+void TestPreviewRules::reload_data()
+{
+    QTest::addColumn<QString>("page"); // "|" marks where `typed` goes
+    QTest::addColumn<QString>("typed");
+    QTest::addColumn<int>("codec");
+    QTest::addColumn<bool>("active");
+    QTest::addColumn<bool>("reload");
+    const auto row = [](const char *name, const QString &page, const QString &typed, bool active,
+                        bool reload, TextEncoding::Codec codec = TextEncoding::Utf8) {
+        QTest::addRow("%s", name) << page << typed << int(codec) << active << reload;
+    };
+    row("prose that reads like a handler", "<p>ONLY = the one = |</p>", "x", false, false);
+    row("code sample between tags", "<pre>worker.onmessage = function () {}|</pre>", "x", false,
+        false);
+    row("handler typed far into a long tag", "<p title=\"" + QString(200, u'a') + "\" |>a</p>",
+        "onclick=f()", true, true);
+    row("text typed beside a handler", "<p onclick=\"f()\">a|</p>", "b", true, false);
+    row("style type declared",
+        "<meta http-equiv=\"Content-Style-Type\" content=\"text/css\"><p>a|</p>", "b", false,
+        false);
+    row("refresh typed", "<meta http-equiv=|><p>a</p>", "refresh", true, true);
+    row("script typed", "<p>a|</p>", "<script", true, true);
+    row("text typed after a script", "<script>var a;</script>" + QString(100, u'x') + "<p>a|</p>",
+        "b", true, false);
+    row("frame typed", "<p>a|</p>", "<iframe", true, true);
+    row("typed ahead of a declaration near its reach",
+        "<p>x|</p><!--" + QString(900, u'-') + "--><meta charset=\"utf-8\">", "a", false, true);
+    row("encoding declaration", "<meta charset=\"utf-8\"|><p>a</p>", " ", false, true);
+    row("UTF-16 page", "<p>caf|</p>", "\u00e9 \u20ac \U0001F600", false, false,
+        TextEncoding::Utf16LE);
+    row("UTF-16 page's declaration", "<meta charset=\"utf-16\"|><p>a</p>", " ", false, false,
+        TextEncoding::Utf16LE);
+    row("UTF-32 page", "<p>a|</p>", "\u0416", false, false, TextEncoding::Utf32BE);
+    row("8-bit page, a character it lacks", "<p>a|</p>", "\u0416", true, true,
+        TextEncoding::Windows1252);
+}
+
+// `active`: the page after the change has content only a load runs; `reload`: the change
+// itself needs a load.
+void TestPreviewRules::reload()
+{
+    QFETCH(QString, page);
+    QFETCH(QString, typed);
+    QFETCH(int, codec);
+    QFETCH(bool, active);
+    QFETCH(bool, reload);
+
+    const TextEncoding encoding(TextEncoding::Codec(codec), codec != TextEncoding::Utf8);
+    const QString before = QString(page).remove(u'|');
+    const QString after = QString(page).replace(u'|', typed);
+    QCOMPARE(PatchSafety::hasActiveContent(after, encoding), active);
+    QCOMPARE(
+        PatchSafety::changeNeedsReload(before, after, TextChange::between(before, after), encoding),
+        reload);
+}
+
+void TestPreviewRules::mayLoad_data()
+{
+    QTest::addColumn<QUrl>("url");
+    QTest::addColumn<int>("type");
+    QTest::addColumn<bool>("loaded");
+    const QDir folder(m_folder.path());
+    for (const char *name : {"page.html", "other.html_VLM_temp.html", "notes.txt", "s.css"})
+        QFile(folder.filePath(QString::fromLatin1(name))).open(QIODevice::WriteOnly);
+    const auto row = [&](const char *name, const QString &file, Type type, bool loaded) {
+        QTest::addRow("%s, file", name) << QUrl::fromLocalFile(file) << int(type) << loaded;
+        QTest::addRow("%s, own scheme", name) << PageFolders::address(file) << int(type) << loaded;
+    };
+    const auto in = [&](const char *name) { return folder.filePath(QString::fromLatin1(name)); };
+    row("page shown", in("page.html"), Type::ResourceTypeMainFrame, true);
+    row("text file not shown", in("notes.txt"), Type::ResourceTypeMainFrame, false);
+    row("system file not shown", QStringLiteral("/etc/passwd"), Type::ResourceTypeMainFrame, false);
+    row("folder not shown", m_folder.path(), Type::ResourceTypeMainFrame, false);
+    row("page framed", in("page.html"), Type::ResourceTypeSubFrame, true);
+    row("another preview not framed", in("other.html_VLM_temp.html"), Type::ResourceTypeSubFrame,
+        false);
+    row("text not framed", in("notes.txt"), Type::ResourceTypeSubFrame, false);
+    row("style sheet", in("s.css"), Type::ResourceTypeStylesheet, true);
+    row("text as style sheet", in("notes.txt"), Type::ResourceTypeStylesheet, false);
+    row("text as script", in("notes.txt"), Type::ResourceTypeScript, false);
+    row("image", in("notes.txt"), Type::ResourceTypeImage, true);
+    row("fetch", in("notes.txt"), Type::ResourceTypeXhr, false);
+    row("worker", in("notes.txt"), Type::ResourceTypeWorker, false);
+    const QUrl remote(QStringLiteral("http://127.0.0.1:1/x.png"));
+    QTest::addRow("remote image") << remote << int(Type::ResourceTypeImage) << false;
+    QTest::addRow("remote page") << remote << int(Type::ResourceTypeMainFrame) << false;
+}
+
+void TestPreviewRules::mayLoad()
+{
+    QFETCH(QUrl, url);
+    QFETCH(int, type);
+    QFETCH(bool, loaded);
+
+    QCOMPARE(OwnResources::mayLoad(url, Type(type)), loaded);
+}
+
+void TestPreviewRules::opensOutside_data()
+{
+    QTest::addColumn<QString>("url");
+    QTest::addColumn<bool>("opened");
+    for (const char *url : {"http://example.org/", "https://example.org/", "mailto:a@b.c"})
+        QTest::addRow("%s", url) << QString::fromLatin1(url) << true;
+    for (const char *url : {"file:///etc/passwd", "javascript:alert(1)", "ftp://example.org/",
+                            "sms:123", "data:text/html,x", "x-scheme-handler:y"})
+        QTest::addRow("%s", url) << QString::fromLatin1(url) << false;
+}
+
+void TestPreviewRules::opensOutside()
+{
+    QFETCH(QString, url);
+    QFETCH(bool, opened);
+
+    QCOMPARE(PreviewPage::opensOutside(QUrl(url)), opened);
+}
+
+QTEST_GUILESS_MAIN(TestPreviewRules)
+#include "tst_previewrules.moc"
