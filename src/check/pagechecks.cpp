@@ -6,8 +6,8 @@
 #include "editor/editcontrol.h"
 #include "platform/keycodes.h"
 #include "platform/messagebox.h"
+#include "system/nativefile.h"
 
-#include <QFileInfo>
 #include <QMenu>
 #include <QPlainTextEdit>
 #include <QStandardPaths>
@@ -153,8 +153,9 @@ void PageChecks::startCheck()
         m_checkAgain = true;
         return;
     }
-    const QString folder =
-        m_page.editingfile.isEmpty() ? QString() : QFileInfo(m_page.editingfile).absolutePath();
+    const QString folder = m_page.editingfile.isEmpty()
+                               ? QString()
+                               : NativeFile::folderOf(NativeFile::absolute(m_page.editingfile));
     const QString language = Spelling::pageLanguage(m_text1.Text());
     if (!m_dictionary.isValid() || language != m_language) {
         m_language = language;

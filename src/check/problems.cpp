@@ -1,7 +1,8 @@
 #include "check/problems.h"
 
+#include "system/nativefile.h"
+
 #include <QDir>
-#include <QFileInfo>
 #include <QRegularExpression>
 #include <QSet>
 #include <QStringList>
@@ -130,7 +131,7 @@ void findMissingFiles(const QString &text, const QString &folder, QList<Problems
             value.startsWith(QLatin1String("//")))
             continue;
         const QString path = QUrl::fromPercentEncoding(url.path().toUtf8());
-        if (path.isEmpty() || QFileInfo::exists(dir.filePath(path)))
+        if (path.isEmpty() || NativeFile::exists(dir.filePath(path)))
             continue;
         found.append({int(match.capturedStart(group)),
                       std::max(1, int(match.capturedLength(group))),

@@ -1,11 +1,16 @@
 #include "check/problems.h"
 #include "check/spelling.h"
 #include "check/tagpairs.h"
+#include "core/nativename.h"
+#include "system/nativefile.h"
 
 #include <QDir>
 #include <QFile>
 #include <QTemporaryDir>
 #include <QTest>
+
+#include <fcntl.h>
+#include <sys/stat.h>
 
 // The page checks on known pages: which tag pairs with which, and what the parser finds wrong.
 class TestCheckValues : public QObject
@@ -83,11 +88,16 @@ void TestCheckValues::problemsFound()
 {
     QFETCH(QString, page);
     QFETCH(QStringList, found);
-    QTemporaryDir folder;
-    QFile here(folder.filePath(QStringLiteral("here.png")));
-    QVERIFY(here.open(QIODevice::WriteOnly));
+    // The page's folder has a name that is not UTF-8: its files are found all the same.
+    QTemporaryDir temporary;
+    const QString folder = temporary.filePath(NativeName::decode("caf\xe9"));
+    QVERIFY(::mkdir(NativeName::encode(folder).constData(), 0700) == 0);
+    QFile here;
+    QString reason;
+    QVERIFY(NativeFile::open(here, folder + QStringLiteral("/here.png"), O_WRONLY | O_CREAT, 0600,
+                             &reason));
     QStringList seen;
-    for (const Problems::Problem &problem : Problems::find(page, folder.path()))
+    for (const Problems::Problem &problem : Problems::find(page, folder))
         seen << QString::number(problem.start) + u' ' + problem.message;
     QCOMPARE(seen.size(), found.size());
     for (qsizetype i = 0; i < seen.size(); ++i)
