@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Installs the Debian 12 packages that building, running, testing and packaging Velmora need.
 set -euo pipefail
-packages=(build-essential cmake git clang-format clang-tidy clazy qt6-base-dev qt6-webengine-dev libgl-dev
+packages=(build-essential cmake git pkg-config clang-format clang-tidy clazy qt6-base-dev qt6-webengine-dev libgl-dev
           libxkbcommon-dev fonts-dejavu-core fonts-wine desktop-file-utils appstream lintian
           libtidy-dev libhunspell-dev hunspell-en-us)
 missing=()
