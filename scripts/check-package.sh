@@ -34,7 +34,7 @@ for field in Depends Recommends; do
     echo "$field: $(dpkg-deb --field "$deb" "$field")"
 done
 dpkg-deb --field "$deb" Depends | grep -q libqt6webenginewidgets6
-dpkg-deb --field "$deb" Recommends | grep -qx fonts-wine
+dpkg-deb --field "$deb" Recommends | grep -qx 'fonts-wine, fonts-noto-mono'
 findings=$(lintian --allow-root "$deb" || true)
 [ -z "$findings" ] || echo "$findings"
 if grep -q '^E:' <<<"$findings"; then

@@ -2,7 +2,7 @@
 # Installs the Debian 12 packages that building, running, testing and packaging Velmora need.
 set -euo pipefail
 packages=(build-essential cmake git pkg-config clang-format clang-tidy clazy qt6-base-dev qt6-webengine-dev libgl-dev
-          libxkbcommon-dev fonts-dejavu-core fonts-wine desktop-file-utils appstream lintian
+          libxkbcommon-dev fonts-dejavu-core fonts-noto-mono fonts-wine desktop-file-utils appstream lintian
           libtidy-dev libhunspell-dev hunspell-en-us)
 missing=()
 for package in "${packages[@]}"; do
