@@ -205,10 +205,12 @@ void PreviewPage::noteUserInput(std::optional<QPoint> point)
     m_asked.clear();
     const QString script = point ? QString::fromLatin1(LinkAtPoint).arg(point->x()).arg(point->y())
                                  : QString::fromLatin1(FocusedLink);
-    QPointer<PreviewPage> page(this);
-    runJavaScript(script, QWebEngineScript::ApplicationWorld, [page](const QVariant &link) {
-        if (page)
-            page->linkFound(QUrl(link.toString()));
+    // The engine answers a script still pending when the page is destroyed, after this class's
+    // part of it is gone.
+    const std::weak_ptr<int> alive = m_alive;
+    runJavaScript(script, QWebEngineScript::ApplicationWorld, [this, alive](const QVariant &link) {
+        if (!alive.expired())
+            linkFound(QUrl(link.toString()));
     });
 }
 

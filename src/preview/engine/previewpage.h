@@ -5,6 +5,7 @@
 #include <QWebEngineUrlRequestInterceptor>
 
 #include <functional>
+#include <memory>
 #include <optional>
 
 // The page of the preview: a hand-written page, maybe half-typed, maybe from elsewhere. Its
@@ -57,6 +58,7 @@ private:
     QElapsedTimer m_userInput;
     std::optional<QUrl> m_userLink; // the link the user's last click or key was on, once known
     QList<QUrl> m_asked;            // navigations asked for before it was known
+    std::shared_ptr<int> m_alive = std::make_shared<int>(); // gone before the engine's part
 };
 
 // Lets the preview load its own resources from this machine, and nothing from the network.
