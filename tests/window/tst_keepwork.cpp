@@ -9,7 +9,9 @@
 #include <QProcess>
 #include <QTest>
 
+#include <cerrno>
 #include <cstdio>
+#include <cstring>
 #include <dirent.h>
 #include <ftw.h>
 #include <sys/resource.h>
@@ -135,7 +137,10 @@ void TestKeepWork::othersFiles()
     QVERIFY(QFile::setPermissions(tw.pagePath(), QFileDevice::ReadOwner | QFileDevice::WriteOwner));
     const QString preview = tw.pagePath() + PreviewFile::Suffix;
     TestWindow::writeFile(preview, PreviewHeader + "<script src=//evil></script>\r\n");
-    QVERIFY(::chown(QFile::encodeName(preview).constData(), 65534, 65534) == 0);
+    // A root without the privilege (an unprivileged container) cannot.
+    if (::chown(QFile::encodeName(preview).constData(), 65534, 65534) != 0)
+        QSKIP(qPrintable(QStringLiteral("cannot give a file to another user here: ") +
+                         QString::fromLocal8Bit(strerror(errno))));
     tw.load();
     QCOMPARE(tw.messageBox.shown.size(), 0);
     QCOMPARE(tw.form->Text1.Text(), QStringLiteral("<p>page</p>\r\n"));
