@@ -1,16 +1,11 @@
 #include "checkbench.h"
 
-#include "fakebrowser.h"
-#include "fakecommondialog.h"
-#include "fakemessagebox.h"
+#include "benchwindow.h"
 #include "pagegenerator.h"
 #include "statistics.h"
 
-#include "app/form1.h"
 #include "check/problems.h"
 #include "check/spelling.h"
-#include "platform/qtkeysender.h"
-#include "system/settingsstore.h"
 
 #include <QElapsedTimer>
 #include <QEventLoop>
@@ -60,18 +55,13 @@ double longestStall(int ms)
 // handling is not counted, only what the window's thread does meanwhile.
 double stallWhileChecking(const QByteArray &page, int keys)
 {
-    QTemporaryDir folder;
-    const QString path = folder.filePath(QStringLiteral("page.html"));
+    BenchWindow window;
+    Form1 &form = window.form;
+    const QString path = window.folder.filePath(QStringLiteral("page.html"));
     QFile file(path);
     if (!file.open(QIODevice::WriteOnly) || file.write(page) < 0)
         return 0;
     file.close();
-    FakeMessageBox messageBox;
-    FakeCommonDialog dialog;
-    FakeBrowser browser;
-    QtKeySender keySender;
-    IniSettingsStore settings{folder.filePath(QStringLiteral("settings.ini"))};
-    Form1 form{Services{messageBox, dialog, browser, keySender, settings}};
     form.Form_Load(path);
     (void)QTest::qWaitForWindowExposed(form.window.window());
     form.Text1.SetFocus();
@@ -82,7 +72,7 @@ double stallWhileChecking(const QByteArray &page, int keys)
         longestStall(200); // the key's own work, before the typing pause is over
         longest = std::max(longest, longestStall(1500));
     }
-    messageBox.answers = {MessageBox::No};
+    window.messageBox.answers = {MessageBox::No};
     form.exit_Click();
     return longest;
 }

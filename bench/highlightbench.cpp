@@ -1,15 +1,9 @@
 #include "highlightbench.h"
 
+#include "benchwindow.h"
 #include "statistics.h"
 
-#include "fakebrowser.h"
-#include "fakecommondialog.h"
-#include "fakemessagebox.h"
-
-#include "app/form1.h"
 #include "core/markupscanner.h"
-#include "platform/qtkeysender.h"
-#include "system/settingsstore.h"
 
 #include <QCoreApplication>
 #include <QElapsedTimer>
@@ -73,7 +67,7 @@ struct Costs
 };
 
 // A window on doubles with its own copy of the page, coloured or not.
-struct Window
+struct Window : BenchWindow
 {
     Window(const QString &page, bool coloured)
     {
@@ -119,14 +113,7 @@ struct Window
     QPlainTextEdit *editor() const { return form.Text1.editor(); }
     QWidget *viewport() const { return editor()->viewport(); }
 
-    QTemporaryDir folder;
     QString path;
-    FakeMessageBox messageBox;
-    FakeCommonDialog dialog;
-    FakeBrowser browser;
-    QtKeySender keySender;
-    IniSettingsStore settings{folder.filePath(QStringLiteral("settings.ini"))};
-    Form1 form{Services{messageBox, dialog, browser, keySender, settings}};
 };
 
 // Both windows take turns at every step, so that the load of the machine falls on both alike.

@@ -1,14 +1,9 @@
 #include "longlines.h"
 
-#include "fakebrowser.h"
-#include "fakecommondialog.h"
-#include "fakemessagebox.h"
+#include "benchwindow.h"
 #include "pagegenerator.h"
 
-#include "app/form1.h"
 #include "editor/longlines.h"
-#include "platform/qtkeysender.h"
-#include "system/settingsstore.h"
 
 #include <QCoreApplication>
 #include <QElapsedTimer>
@@ -22,7 +17,7 @@
 #include <algorithm>
 
 namespace {
-struct Window
+struct Window : BenchWindow
 {
     Window(const QString &page, bool inPieces)
         : inPieces(inPieces)
@@ -55,13 +50,6 @@ struct Window
     }
 
     bool inPieces;
-    QTemporaryDir folder;
-    FakeMessageBox messageBox;
-    FakeCommonDialog dialog;
-    FakeBrowser browser;
-    QtKeySender keySender;
-    IniSettingsStore settings{folder.filePath(QStringLiteral("settings.ini"))};
-    Form1 form{Services{messageBox, dialog, browser, keySender, settings}};
 };
 
 QString medianAndMax(QList<double> samples)
