@@ -13,15 +13,10 @@
 class FakeCommonDialog : public CommonDialog
 {
 public:
-    struct Font
-    {
-        QString name;
-        double size;
-        bool bold;
-    };
+    using CommonDialog::FontChoice;
 
     QList<std::optional<QString>> files; // std::nullopt answers Cancel
-    QList<std::optional<Font>> fonts;
+    QList<std::optional<FontChoice>> fonts;
     QStringList shownTitles;
     QStringList shownFilters;
     int fontDialogs = 0;
@@ -33,9 +28,9 @@ protected:
     bool chooseFont(FontChoice &font) override
     {
         ++fontDialogs;
-        const std::optional<Font> answer = fonts.isEmpty() ? std::nullopt : fonts.takeFirst();
+        const std::optional<FontChoice> answer = fonts.isEmpty() ? std::nullopt : fonts.takeFirst();
         if (answer)
-            font = {answer->name, answer->size, answer->bold};
+            font = *answer;
         return answer.has_value();
     }
 

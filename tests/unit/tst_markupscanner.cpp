@@ -1,5 +1,8 @@
+#include "assist/caretcontext.h"
+#include "assist/completionstate.h"
 #include "core/markupscanner.h"
 
+#include <QRandomGenerator>
 #include <QTest>
 
 using MarkupScanner::Kind;
@@ -29,7 +32,8 @@ QString kindsOf(const QString &page)
 }
 } // namespace
 
-// The pieces the editor colours, line by line, with what is open carried to the next line.
+// The pieces the editor colours, line by line, with what is open carried to the next line; and
+// the caret's context that the markup help reads.
 class TestMarkupScanner : public QObject
 {
     Q_OBJECT
@@ -37,6 +41,7 @@ class TestMarkupScanner : public QObject
 private slots:
     void pieces_data();
     void pieces();
+    void caretContextAsReadPlainly();
 };
 
 void TestMarkupScanner::pieces_data()
@@ -77,6 +82,44 @@ void TestMarkupScanner::pieces()
     QFETCH(QString, kinds);
 
     QCOMPARE(kindsOf(page), kinds);
+}
+
+// The context is read back only to the nearer of the last "<" and ">"; on seeded random texts
+// it decides as the plain reading does, which looks for every delimiter before the caret.
+void TestMarkupScanner::caretContextAsReadPlainly()
+{
+    using CaretContext::Case;
+    const QStringList pieces = QStringLiteral("<|<|>|=| | |\"|/|!|\r\n|ta|b").split(u'|');
+    QRandomGenerator random(20261207);
+    for (int i = 0; i < 50000; ++i) {
+        QString text;
+        for (int n = random.bounded(16); n > 0; --n)
+            text += pieces.at(random.bounded(pieces.size()));
+        const int caret = random.bounded(int(text.size()) + 1);
+        const QString before = text.left(caret);
+        const auto last = [&](char16_t c) { return int(before.lastIndexOf(c)) + 1; };
+        const int Loc1 = last(u'<'), Loc2 = last(u'>'), Locsp = last(u' '), Loceq = last(u'=');
+        const int Locyin = last(u'"');
+        const Case plain = Loc1 <= Loc2                    ? Case::Outside
+                           : Loc1 > Locsp || Loceq > Locsp ? Case::Word
+                                                           : Case::Attribute;
+        CompletionState state;
+        CaretContext::read(state, text, caret);
+        const QByteArray where = QStringLiteral("caret %1 in %2").arg(caret).arg(text).toUtf8();
+        QVERIFY2(CaretContext::classify(state) == plain, where);
+        if (plain == Case::Word) {
+            CaretContext::readWord(state, text, caret);
+            const int start = std::max({Loc1, Locsp, Loceq, Locyin});
+            QVERIFY2(state.Tagst1 == start && state.Loc1 == Loc1, where);
+            QVERIFY2((state.Loc1 > state.Locsp) == (Loc1 > Locsp), where);
+            QVERIFY2((state.Locyin > state.Loceq && state.Locyin > state.Loc1) ==
+                         (Locyin > Loceq && Locyin > Loc1),
+                     where);
+        } else if (plain == Case::Attribute) {
+            CaretContext::readAttribute(state, text, caret);
+            QVERIFY2(state.Tagst2 == Locsp && state.Loc1 == Loc1, where);
+        }
+    }
 }
 
 QTEST_GUILESS_MAIN(TestMarkupScanner)

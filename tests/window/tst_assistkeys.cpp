@@ -3,6 +3,9 @@
 #include "platform/units.h"
 
 #include <QFontMetrics>
+#include <QMenu>
+#include <QTextBlock>
+#include <QTimer>
 
 using namespace AssistTesting;
 
@@ -10,6 +13,9 @@ using namespace AssistTesting;
 // the arrows, Enter and Escape in and out of the lists; closing tags written behind the caret
 // when ">" or Enter finishes an opening tag, and the ">" that Enter types first inside one;
 // where a list appears: at the caret, inside the window's right and bottom edges, staying there.
+// The page checks: the tags that pair, the moves to the partner, to a line and to the problems,
+// the words underlined and the suggestions; what the right-hand part of the status bar says
+// after the page is opened, typed in, moved through and saved.
 class TestAssistKeys : public QObject
 {
     Q_OBJECT
@@ -23,6 +29,9 @@ private slots:
     void closingTags() { checkKeyRow(); }
     void listAtTheCaret_data();
     void listAtTheCaret();
+    void pageChecks_data();
+    void pageChecks();
+    void suggestionReplacesTheWord();
 };
 
 void TestAssistKeys::completion_data()
@@ -179,6 +188,115 @@ void TestAssistKeys::listAtTheCaret()
     typeKeys(f, QStringLiteral("ta"));
     QCOMPARE(seenLists(f), QStringLiteral("List1 table"));
     QCOMPARE(QPointF(f.List1.Left(), f.List1.Top()), placed);
+}
+
+void TestAssistKeys::pageChecks_data()
+{
+    QTest::addColumn<QByteArray>("page"); // opened, the caret at the start
+    QTest::addColumn<QString>("keys");
+    QTest::addColumn<int>("caret");      // -1: not looked at
+    QTest::addColumn<QString>("paired"); // the starts of the tags marked as a pair
+    QTest::addColumn<QString>("status"); // empty: not looked at
+    const auto row = [](const char *name, const QByteArray &page, const char *keys, int caret,
+                        const char *paired, const char *status = "") {
+        QTest::addRow("%s", name) << page << QString::fromUtf8(keys) << caret
+                                  << QString::fromUtf8(paired) << QString::fromUtf8(status);
+    };
+    const QByteArray nested = "<div><p>a</p></div>";
+    row("start tag to its end tag", nested, "{Right}{Ctrl+E}", 13, "0 13");
+    row("end tag back to its start", nested, "{End}{Left}{Left}{Left}{Left}{Ctrl+E}", 0, "0 13");
+    row("unclosed stays", "<p><b>x</p>", "{Right}{Right}{Right}{Right}{Ctrl+E}", 4, "");
+    row("far pair not marked, but found", "<div>" + QByteArray(40000, 'x') + "</div>",
+        "{Right}{Ctrl+E}", 40005, "");
+    const QByteArray lines = "<p>a</span>\r\n<b>\r\n<img src=x.png alt=x>\r\n";
+    row("go to line", lines, "{Ctrl+G}", 13, "");
+    row("next problem", lines, "{F8}", 4, "");
+    row("next problems", lines, "{F8}{F8}{F8}", 27, "");
+    row("previous problem, round", lines, "{Shift+F8}", 27, "");
+    row("next problem after characters beyond the BMP",
+        QByteArray(lines).insert(3, "\xF0\x9F\x98\x80\xF0\x9F\x98\x80"), "{F8}", 8, "");
+    const QByteArray page = "<p>a</p>\r\n<p>bc</p>\r\n";
+    row("opened", page, "", -1, "", "Ln 1, Col 1   UTF-8 CRLF");
+    row("moved", page, "{Down}{End}", -1, "", "Ln 2, Col 10   UTF-8 CRLF");
+    row("typed", page, "xy", -1, "", "Ln 1, Col 3   Modified   UTF-8 CRLF");
+    row("saved", page, "xy{Ctrl+S}", -1, "", "Ln 1, Col 3   UTF-8 CRLF");
+    row("undone to the saved text", page, "x{Alt+Backspace}", -1, "",
+        "Ln 1, Col 1   Modified   UTF-8 CRLF");
+    row("tab one column", "\t\tx\r\n", "{End}", -1, "", "Ln 1, Col 4   UTF-8 CRLF");
+    row("windows-1252 LF", "<p>caf\xe9</p>\n<p>\n", "{Down}", -1, "",
+        "Ln 2, Col 1   Windows-1252 LF");
+    row("utf-16 LE", QByteArray("\xff\xfe<\0p\0>\0\r\0\n\0", 12), "{Right}", -1, "",
+        "Ln 1, Col 2   UTF-16LE CRLF");
+    row("problems", "<img src=a.png>\r\n", "", -1, "", "Ln 1, Col 1   UTF-8 CRLF   2 problems");
+    row("one problem, typed", page, "{End}<blurp>", -1, "",
+        "Ln 1, Col 16   Modified   UTF-8 CRLF   1 problem");
+}
+
+void TestAssistKeys::pageChecks()
+{
+    QFETCH(QByteArray, page);
+    QFETCH(QString, keys);
+    QFETCH(int, caret);
+    QFETCH(QString, paired);
+    QFETCH(QString, status);
+    TestWindow window;
+    window.loadPage(page);
+    Form1 &form = *window.form;
+    window.messageBox.numbers = {2};
+    form.Text1.SetFocus();
+    // The problems are found in the background; the keys that move to them wait for them.
+    if (keys.contains(QLatin1String("F8")))
+        QTRY_VERIFY(form.window.permanentStatus().endsWith(QLatin1String(" problems")));
+    typeKeys(form, keys);
+    if (!status.isEmpty())
+        QTRY_COMPARE(form.window.permanentStatus(), status);
+    if (caret < 0)
+        return;
+    QCOMPARE(form.Text1.SelStart(), caret);
+    QCOMPARE(QApplication::focusWidget(), form.Text1.editor());
+    QStringList marked;
+    for (const QTextEdit::ExtraSelection &mark : form.Text1.editor()->extraSelections()) {
+        if (mark.format.background().style() != Qt::NoBrush)
+            marked << QString::number(form.Text1.modelPosition(mark.cursor.selectionStart()));
+    }
+    marked.sort();
+    QCOMPARE(marked.join(u' '), paired);
+}
+
+// Only the text and the alt and title values are underlined; a suggestion chosen from the menu
+// opened from the keyboard replaces the word as one undo step.
+void TestAssistKeys::suggestionReplacesTheWord()
+{
+    const QString page =
+        QStringLiteral("<p clas=\"wrnog\" title=\"a bda title\">\U0001F600 The quikc fox</p>");
+    const auto window = windowWith(page, int(page.indexOf(QStringLiteral("quikc"))) + 2);
+    Form1 &form = *window->form;
+    const auto underlined = [&form] {
+        QStringList words;
+        for (const QTextEdit::ExtraSelection &mark : form.Text1.editor()->extraSelections()) {
+            if (mark.format.underlineStyle() == QTextCharFormat::WaveUnderline)
+                words << mark.cursor.selectedText();
+        }
+        return words.join(u' ');
+    };
+    QTRY_COMPARE(underlined(), QStringLiteral("bda quikc"));
+    QString offered;
+    QTimer::singleShot(0, form.Text1.editor(), [&offered] {
+        auto *menu = qobject_cast<QMenu *>(QApplication::activePopupWidget());
+        QVERIFY(menu);
+        QAction *first = menu->actions().constFirst();
+        offered = first->text();
+        first->trigger();
+        menu->close();
+    });
+    const QPoint at = form.Text1.editor()->cursorRect().center();
+    QContextMenuEvent fromKeyboard(QContextMenuEvent::Keyboard, at,
+                                   form.Text1.editor()->viewport()->mapToGlobal(at));
+    QApplication::sendEvent(form.Text1.editor()->viewport(), &fromKeyboard);
+    QCOMPARE(offered, QStringLiteral("quick"));
+    QVERIFY(form.Text1.Text().contains(QStringLiteral("The quick fox")));
+    QTest::keyClick(form.Text1.editor(), Qt::Key_Backspace, Qt::AltModifier);
+    QCOMPARE(form.Text1.Text(), page);
 }
 
 QTEST_MAIN(TestAssistKeys)

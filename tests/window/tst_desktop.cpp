@@ -9,8 +9,8 @@
 #include <QAccessible>
 #include <QApplication>
 #include <QDir>
+#include <QFontDatabase>
 #include <QListWidget>
-#include <QPainter>
 #include <QPlainTextEdit>
 #include <QProcess>
 #include <QRawFont>
@@ -18,17 +18,6 @@
 #include <QTest>
 
 namespace {
-// Tallest run of ink in the image, in its own pixels.
-int inkHeight(const QImage &image, const QColor &background)
-{
-    int top = image.height(), bottom = -1;
-    for (int y = 0; y < image.height(); ++y)
-        for (int x = 0; x < image.width(); ++x)
-            if (image.pixelColor(x, y) != background)
-                top = std::min(top, y), bottom = std::max(bottom, y);
-    return bottom - top + 1;
-}
-
 // The most contrasting pixel of the rows against the colour at their left edge.
 double rowContrast(const QImage &image, int top, int bottom)
 {
@@ -54,7 +43,7 @@ QStringList filesIn(const QString &folder)
 }
 } // namespace
 
-// The window on every desktop: device pixel ratios, palettes, characters and screen readers; a
+// The window on every desktop: its faces, palettes, characters and screen readers; a
 // page named on the command line opens at start-up as if chosen in the first open dialog; help,
 // version and mistakes end the program before any window, also without a display.
 class TestDesktop : public QObject
@@ -62,9 +51,7 @@ class TestDesktop : public QObject
     Q_OBJECT
 
 private slots:
-    void editorAtRatios();
-    void atRatio();
-    void boxedCharactersFallBack();
+    void designedFaces();
     void palettes_data();
     void palettes();
     void accessibleNames();
@@ -75,54 +62,9 @@ private slots:
     void endsBeforeTheWindow();
 };
 
-// The editor's glyphs grow with the ratio, and the list stands at the caret.
-void TestDesktop::editorAtRatios()
-{
-    QList<double> heights;
-    for (const char *ratio : {"1", "1.5", "2"}) {
-        QProcess child;
-        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-        environment.insert(QStringLiteral("QT_SCALE_FACTOR"), QString::fromLatin1(ratio));
-        environment.insert(QStringLiteral("VELMORA_AT_RATIO"), QString::fromLatin1(ratio));
-        child.setProcessEnvironment(environment);
-        child.start(QCoreApplication::applicationFilePath(), {QStringLiteral("atRatio")});
-        QVERIFY(child.waitForFinished(120000));
-        const QString output = QString::fromLocal8Bit(child.readAllStandardOutput());
-        QVERIFY2(child.exitCode() == 0, qPrintable(output));
-        heights +=
-            output.section(QStringLiteral("glyph height "), 1).section(u'\n', 0, 0).toDouble();
-    }
-    QVERIFY2(heights[0] >= 8, qPrintable(QString::number(heights[0])));
-    QVERIFY(qAbs(heights[1] / heights[0] - 1.5) < 0.2 && qAbs(heights[2] / heights[0] - 2) < 0.2);
-}
-
-void TestDesktop::atRatio()
-{
-    const double ratio = qEnvironmentVariable("VELMORA_AT_RATIO").toDouble();
-    if (ratio == 0)
-        QSKIP("run by editorAtRatios");
-    TestWindow tw;
-    tw.loadPage("<p>HHHH</p>\r\n");
-    Form1 &form = *tw.form;
-    QPlainTextEdit *editor = form.Text1.editor();
-    QCOMPARE(editor->devicePixelRatioF(), ratio);
-    editor->setFocus();
-    QTest::keyClick(editor, Qt::Key_End);
-    tw.type(QStringLiteral("<"));
-    QVERIFY(form.List1.Visible());
-    const QPoint caret =
-        editor->viewport()->mapTo(form.window.innerArea(), editor->cursorRect().topLeft());
-    const double line = QFontMetricsF(form.window.innerArea()->font()).height() * 1.5;
-    QVERIFY(qAbs(form.List1.list()->x() - caret.x()) <= 1);
-    QVERIFY(qAbs(form.List1.list()->y() - caret.y() - line) <= 1.5);
-
-    const QImage shot = editor->viewport()->grab(QRect(0, 0, 40, 40)).toImage();
-    qInfo("glyph height %d", inkHeight(shot, editor->palette().color(QPalette::Base)));
-}
-
-// Characters that Fixedsys claims but draws as a box come from a fallback face, unlike one
-// another, at every size.
-void TestDesktop::boxedCharactersFallBack()
+// Characters that Fixedsys claims but draws as a box come from a fallback face; above ratio 1,
+// whose cells would blow up its glyphs, a scalable face with the same cell stands in.
+void TestDesktop::designedFaces()
 {
     QFile file(Fonts::designedFacesFolder() + QStringLiteral("/fixedsys.ttf"));
     if (!file.open(QIODevice::ReadOnly))
@@ -137,21 +79,10 @@ void TestDesktop::boxedCharactersFallBack()
 
     const QFont designed = Fonts::designed(QStringLiteral("Fixedsys"), 12, true);
     QCOMPARE(QFontInfo(designed).family(), QStringLiteral("Fixedsys"));
-    for (const double points : {12.0, 24.0}) {
-        QFont font = designed;
-        font.setPointSizeF(points);
-        QList<QImage> drawn;
-        for (const QChar c : characters) {
-            QImage image(40, 40, QImage::Format_Grayscale8);
-            image.fill(Qt::white);
-            QPainter painter(&image);
-            painter.setFont(font);
-            painter.drawText(4, 30, c);
-            painter.end();
-            QVERIFY2(!drawn.contains(image), qPrintable(c));
-            drawn += image;
-        }
-    }
+    QCOMPARE(Fonts::atRatio(designed, 1), designed);
+    const QFont standIn = Fonts::atRatio(designed, 2);
+    QVERIFY(QFontDatabase::isSmoothlyScalable(QFontInfo(standIn).family()));
+    QVERIFY(qAbs(QFontMetricsF(standIn).height() - QFontMetricsF(designed).height()) < 1);
 }
 
 void TestDesktop::palettes_data()
@@ -252,77 +183,72 @@ void TestDesktop::captionsFitInStandInFaces()
     QVERIFY(QFontMetrics(button.widget()->font()).horizontalAdvance(button.Caption()) <= 73 - 8);
 }
 
+// Made before start-up ("name=content", "name/" a folder), the argument, the beginning of the
+// one message ("{}" the folder), the dialogs shown (each answered "chosen.html"), the page opened
+// (none when the program ended) and its text.
+struct StartCase
+{
+    const char *files, *argument, *told;
+    int dialogs;
+    const char *page, *text;
+};
+Q_DECLARE_METATYPE(StartCase)
+
 void TestDesktop::startUp_data()
 {
-    QTest::addColumn<QString>("argument");
-    QTest::addColumn<QStringList>("files"); // made before start-up, "name=content"
-    QTest::addColumn<QString>("told");      // the beginning of the one message; "{}" the folder
-    QTest::addColumn<int>("dialogs");       // each answered "chosen.html"
-    QTest::addColumn<QString>("page");      // relative to the folder; empty when the program ended
-    QTest::addColumn<QString>("editor");
-
-    const QString chosen = QStringLiteral("chosen.html=chosen\r\n");
-    QTest::addRow("existing page, relative path")
-        << QStringLiteral("sub/../page.html")
-        << QStringList{QStringLiteral("sub/"), QStringLiteral("page.html=a\rb")} << QString() << 0
-        << QStringLiteral("page.html") << QStringLiteral("a\r\nb\r\n");
-    QTest::addRow("unreadable page: told, then the dialog asks")
-        << QStringLiteral("site.htm") << QStringList{QStringLiteral("site.htm/"), chosen}
-        << QStringLiteral("Cannot open {}/site.htm:\r\n") << 1 << QStringLiteral("chosen.html")
-        << QStringLiteral("chosen\r\n");
-    QTest::addRow("preview file's name, dialog cancelled: the program ends")
-        << QStringLiteral("x.html_VLM_temp.html") << QStringList()
-        << QStringLiteral("This is the temp file for VLM,Select another!") << 1 << QString()
-        << QString();
+    QTest::addColumn<StartCase>("c");
+    QTest::newRow("existing page, relative path")
+        << StartCase{"sub/ page.html=a\rb", "sub/../page.html", "", 0, "page.html", "a\r\nb\r\n"};
+    QTest::newRow("unreadable page: told, then the dialog asks")
+        << StartCase{"site.htm/ chosen.html=chosen\r\n",
+                     "site.htm",
+                     "Cannot open {}/site.htm:\r\n",
+                     1,
+                     "chosen.html",
+                     "chosen\r\n"};
+    QTest::newRow("preview file's name, dialog cancelled: the program ends") << StartCase{
+        "", "x.html_VLM_temp.html", "This is the temp file for VLM,Select another!", 1, "", ""};
 }
 
 void TestDesktop::startUp()
 {
-    QFETCH(QString, argument);
-    QFETCH(QStringList, files);
-    QFETCH(QString, told);
-    QFETCH(int, dialogs);
-    QFETCH(QString, page);
-    QFETCH(QString, editor);
-
+    QFETCH(StartCase, c);
     TestWindow tw;
-    const QString folder = tw.folder.path();
-    for (const QString &file : std::as_const(files)) {
+    const QString folder = tw.folder.path(), page = QString::fromUtf8(c.page);
+    for (const QString &file : QString::fromUtf8(c.files).split(u' ', Qt::SkipEmptyParts)) {
         if (file.endsWith(u'/'))
             QVERIFY(QDir(folder).mkpath(file));
         else
             TestWindow::writeFile(tw.folder.filePath(file.section(u'=', 0, 0)),
                                   file.section(u'=', 1).toUtf8());
     }
-    const QStringList before = filesIn(folder);
+    QStringList files = filesIn(folder);
     if (!page.isEmpty())
         tw.dialog.files.append(tw.folder.filePath(QStringLiteral("chosen.html")));
 
     const QString working = QDir::currentPath();
     QVERIFY(QDir::setCurrent(folder));
-    const CommandLine parsed({QStringLiteral("velmora"), argument});
+    const CommandLine parsed({QStringLiteral("velmora"), QString::fromUtf8(c.argument)});
     QDir::setCurrent(working);
     QCOMPARE(parsed.request(), CommandLine::Request::Start);
 
     Form1 &form = *tw.form;
     form.Form_Load(parsed.page());
-    QCOMPARE(tw.dialog.shownTitles.size(), dialogs);
+    QCOMPARE(tw.dialog.shownTitles.size(), c.dialogs);
+    const QString told = QString::fromUtf8(c.told).replace(QStringLiteral("{}"), folder);
     QCOMPARE(tw.messageBox.shown.size(), told.isEmpty() ? 0 : 1);
-    if (!told.isEmpty())
-        QVERIFY(tw.messageBox.shown.constFirst().prompt.startsWith(
-            QString(told).replace(QStringLiteral("{}"), folder)));
+    QVERIFY(told.isEmpty() || tw.messageBox.shown.constFirst().prompt.startsWith(told));
     QCOMPARE(form.hasEnded(), page.isEmpty());
-    QStringList after = before;
     if (!page.isEmpty()) {
         const QString path = tw.folder.filePath(page);
-        QCOMPARE(form.Text1.Text(), editor);
+        QCOMPARE(form.Text1.Text(), QString::fromUtf8(c.text));
         QCOMPARE(form.window.Caption(), path + QStringLiteral(" -- Velmora"));
-        QCOMPARE(TestWindow::bytesOf(path + Suffix), editor.toUtf8() + "\r\n");
+        QCOMPARE(TestWindow::bytesOf(path + Suffix), QByteArray(c.text) + "\r\n");
         QCOMPARE(tw.browser.calls.constLast(), QStringLiteral("Navigate ") + path + Suffix);
-        after.append(page + Suffix);
-        after.sort();
+        files.append(page + Suffix);
+        files.sort();
     }
-    QCOMPARE(filesIn(folder), after);
+    QCOMPARE(filesIn(folder), files);
 }
 
 void TestDesktop::endsBeforeTheWindow_data()

@@ -5,50 +5,28 @@
 #include <QDir>
 #include <QMainWindow>
 #include <QPlainTextEdit>
-#include <QScopeGuard>
 #include <QTest>
 
 #include <linux/capability.h>
-#include <sched.h>
-#include <sys/mount.h>
 #include <sys/resource.h>
 #include <sys/syscall.h>
 #include <unistd.h>
 
-// Failures are made real also for root: small file systems in a mount namespace of the test's
-// own, the capabilities that let root ignore permission bits switched off, a file size limit.
+// Failures are made real also for root: the capabilities that let root ignore permission bits
+// switched off, before any thread starts; a file size limit.
 namespace {
-bool writeProcFile(const char *path, const QByteArray &line)
-{
-    QFile file(QString::fromLatin1(path));
-    return file.open(QIODevice::WriteOnly) && file.write(line) == line.size();
-}
-
-// Before any thread starts: permission bits bind this process also as root, and mounts made
-// later stay within it. Returns why it has no mounts of its own, if so.
-QString isolate()
-{
-    const bool root = geteuid() == 0;
-    const QByteArray uid = QByteArray::number(geteuid());
-    const QByteArray gid = QByteArray::number(getegid());
-    const bool unshared = unshare(root ? CLONE_NEWNS : CLONE_NEWUSER | CLONE_NEWNS) == 0 &&
-                          (root || (writeProcFile("/proc/self/setgroups", "deny") &&
-                                    writeProcFile("/proc/self/uid_map", "0 " + uid + " 1") &&
-                                    writeProcFile("/proc/self/gid_map", "0 " + gid + " 1")));
+const bool permissionsBind = [] {
     __user_cap_header_struct header{_LINUX_CAPABILITY_VERSION_3, 0};
     __user_cap_data_struct caps[2]{};
     syscall(SYS_capget, &header, caps);
     caps[0].effective &= ~((1u << CAP_DAC_OVERRIDE) | (1u << CAP_DAC_READ_SEARCH));
-    syscall(SYS_capset, &header, caps);
-    if (!unshared || mount(nullptr, "/", nullptr, MS_REC | MS_PRIVATE, nullptr) != 0)
-        return QStringLiteral("no private mounts");
-    return QString();
-}
-const QString noPrivateMounts = isolate();
+    return syscall(SYS_capset, &header, caps) == 0;
+}();
 
 template <typename Action>
 void inReadOnlyFolder(const QString &folder, Action action)
 {
+    QVERIFY(permissionsBind);
     QVERIFY(QFile::setPermissions(folder, QFileDevice::ReadOwner | QFileDevice::ExeOwner));
     action();
     QFile::setPermissions(folder,
@@ -90,9 +68,8 @@ private slots:
     void startUp();
     void pageKept_data();
     void pageKept();
+    void editsMarkAndShow_data();
     void editsMarkAndShow();
-    void previewInThePageEncoding_data();
-    void previewInThePageEncoding();
 };
 
 void TestDocuments::roundTrip_data()
@@ -115,12 +92,8 @@ void TestDocuments::roundTrip_data()
                                   << QString::fromUtf8(told);
     };
     // The encoding and the line breaks the page was read with go on to Save.
-    row("mostly lf, a line typed", "a\nb\r\nc\n", QStringLiteral("a\r\nb\r\r\nc\r\n"),
-        "x\na\nb\r\nc\n", QStringLiteral("x\r"));
-    row("windows-1252 cannot hold it", "caf\xE9\r\n", QStringLiteral("caf\u00E9\r\n"),
-        "\x80&#937;&#128512;caf\xE9\r\n", QStringLiteral("\u20AC\u03A9\U0001F600"));
-    row("utf-16", QByteArray("\xFE\xFF\0a\0\r\0\n", 8), QStringLiteral("a\r\n"),
-        QByteArray("\xFE\xFF\0x\0\r\0\n\0a\0\r\0\n", 14), QStringLiteral("x\r"));
+    row("windows-1252 cannot hold it, lf", "caf\xE9\n", QStringLiteral("caf\u00E9\r\n"),
+        "\x80&#937;&#128512;caf\xE9\n", QStringLiteral("\u20AC\u03A9\U0001F600"));
     const auto named = [&](const char *name, const QString &existing, const QString &chosen,
                            const QString &page, const char *told = "") {
         row(name, "old\r\n", QStringLiteral("old\r\n"), "xold\r\n", QStringLiteral("x"), existing,
@@ -207,12 +180,7 @@ void TestDocuments::roundTrip()
     QCOMPARE(folder.entryList(QDir::nameFiltersFromString(all.section(u'(', -1).chopped(1))),
              folder.entryList());
     form.Text1.setSelStart(0);
-    const QStringList lines = typed.split(u'\r'); // "\r" is Enter
-    for (qsizetype i = 0; i < lines.size(); ++i) {
-        if (i > 0)
-            QTest::keyClick(form.Text1.editor(), Qt::Key_Return);
-        tw.type(lines.at(i));
-    }
+    tw.type(typed);
     tw.messageBox.shown.clear();
     tw.messageBox.answers = {MessageBox::Yes};
     for (int round = 0; round < 3; ++round) {
@@ -237,33 +205,22 @@ void TestDocuments::roundTrip()
     QCOMPARE(folder.entryList({QStringLiteral("*.tmp")}), {});
 }
 
-// Cancelling the first dialog ends the program; a folder chosen is refused and the dialog comes
-// again; a new name starts a page from the skeleton; Save As moves the page and its preview;
-// Open offers to save the page before it loads another, which starts a new undo history.
+// A new name starts a page from the skeleton; Save As moves the page and its preview; Open
+// offers to save the page before it loads another, which starts a new undo history.
 void TestDocuments::startUp()
 {
-    TestWindow cancelled;
-    cancelled.dialog.files = {std::nullopt};
-    cancelled.load();
-    QVERIFY(cancelled.form->hasEnded());
-    QVERIFY(QDir(cancelled.folder.path()).isEmpty());
-
     TestWindow tw;
-    const QString folder = tw.folder.filePath(QStringLiteral("site.htm"));
-    QVERIFY(QDir().mkpath(folder));
-    tw.dialog.files = {folder, tw.pagePath()};
     tw.load();
-    verifyTold(tw, {folder, QStringLiteral("It is a folder")});
     Form1 &form = *tw.form;
     const QString head = QStringLiteral("<HTML>\r\n<HEAD>\r\n   <TITLE></TITLE>\r\n</head>\r\n"
                                         "<BODY>\r\n");
     QCOMPARE(form.Text1.Text(), head + QStringLiteral("\r\n\r\n</BODY>\r\n</HTML>") +
                                     QStringLiteral("\r\n").repeated(6));
     QCOMPARE(form.Text1.SelStart(), int(head.size()));
-    QCOMPARE(tw.messageBox.shown.size(), 2);
-    QCOMPARE(tw.messageBox.shown.at(1).prompt,
+    QCOMPARE(tw.messageBox.shown.size(), 1);
+    QCOMPARE(tw.messageBox.shown.at(0).prompt,
              QString(10, u' ') + QStringLiteral("New    File !") + QString(10, u' '));
-    QCOMPARE(tw.messageBox.shown.at(1).title, QStringLiteral("Attention"));
+    QCOMPARE(tw.messageBox.shown.at(0).title, QStringLiteral("Attention"));
     QCOMPARE(form.page.ischanged, qint16(0));
     QCOMPARE(tw.preview(), form.Text1.Text().toUtf8() + "\r\n");
 
@@ -318,7 +275,6 @@ void TestDocuments::pageKept_data()
     row("open, save to read-only folder", "Open...", "new.html", "read-only folder", denied);
     row("save to read-only folder", "Save", "", "read-only folder", denied);
     row("save a write-protected page", "Save", "", "write-protected", denied);
-    row("save to full disk", "Save", "", "full disk", "No space left on device");
     row("save to size limit midway", "Save", "", "size limit midway", "File too large");
     row("save as cancelled", "Save as...", "", "", "");
     row("save as to read-only folder", "Save as...", "site/new.html", "read-only folder", denied);
@@ -346,13 +302,6 @@ void TestDocuments::pageKept()
     put(tw.folder.filePath(QStringLiteral("locked")), "secret\r\n");
     QVERIFY(QFile::setPermissions(tw.folder.filePath(QStringLiteral("locked")),
                                   QFileDevice::WriteOwner));
-    const QByteArray mountPoint = QFile::encodeName(folder);
-    const auto unmount = qScopeGuard([&] { umount2(mountPoint.constData(), MNT_DETACH); });
-    if (failure == QLatin1String("full disk") &&
-        (!noPrivateMounts.isEmpty() ||
-         mount("tmpfs", mountPoint.constData(), "tmpfs", 0, "size=16k") != 0)) {
-        QSKIP(qPrintable(QStringLiteral("no small file system: ") + noPrivateMounts));
-    }
     put(path, "old page\r\n");
     tw.dialog.files = {path};
     tw.load();
@@ -399,23 +348,32 @@ void TestDocuments::pageKept()
         QCOMPARE(bytesOf(folder + QStringLiteral("/new.html")), QByteArray("other\r\n"));
     // Open and Save As show the preview again, which keeps the changes as typing wrote them.
     const bool shownAgain = saveAs || (command == QLatin1String("Open...") && !writing);
-    // On a full disk no new preview can be written: the last good one stays.
-    if (failure != QLatin1String("full disk"))
-        QCOMPARE(tw.preview(), PreviewHeader + form.Text1.Text().toUtf8() + "\r\n");
+    QCOMPARE(tw.preview(), PreviewHeader + form.Text1.Text().toUtf8() + "\r\n");
     QCOMPARE(tw.browser.calls.constLast(), shownAgain
                                                ? QStringLiteral("Navigate ") + form.page.tempfile
                                                : QStringLiteral("Refresh"));
     tw.type(QStringLiteral("y"));
-    if (failure != QLatin1String("full disk"))
-        QCOMPARE(tw.preview(), PreviewHeader + form.Text1.Text().toUtf8() + "\r\n");
+    QCOMPARE(tw.preview(), PreviewHeader + form.Text1.Text().toUtf8() + "\r\n");
 }
 
-// Every edit marks the page changed and writes the preview, reloaded while it is shown, else
-// navigated back to; Save clears the mark.
+void TestDocuments::editsMarkAndShow_data()
+{
+    QTest::addColumn<QByteArray>("page");
+    QTest::addColumn<QByteArray>("previewed"); // after an "x" typed at the start
+    QTest::addRow("empty, ascii") << QByteArray() << PreviewHeader + "x\r\n";
+    QTest::addRow("windows-1252") << QByteArray("\x93\xE9\r\n")
+                                  << PreviewHeader +
+                                         "<meta charset=\"windows-1252\">\r\nx\x93\xE9\r\n\r\n";
+}
+
+// Every edit marks the page changed and writes the preview, in the encoding the page was read
+// in, reloaded while it is shown, else navigated back to; Save clears the mark.
 void TestDocuments::editsMarkAndShow()
 {
+    QFETCH(QByteArray, page);
+    QFETCH(QByteArray, previewed);
     TestWindow tw;
-    tw.loadPage(QByteArray());
+    tw.loadPage(page);
     Form1 &form = *tw.form;
     const QString navigate = QStringLiteral("Navigate ") + form.page.tempfile;
     const auto typed = [&](const QString &shown) {
@@ -425,9 +383,7 @@ void TestDocuments::editsMarkAndShow()
         QCOMPARE(form.page.ischanged, qint16(1));
     };
     typed(QStringLiteral("Refresh"));
-    QTest::keyClick(form.Text1.editor(), Qt::Key_Backspace);
-    QCOMPARE(tw.preview(), PreviewHeader + "\r\n");
-    QCOMPARE(tw.preview().size(), 92);
+    QCOMPARE(tw.preview(), previewed);
     form.save_Click();
     QCOMPARE(form.page.ischanged, qint16(0));
 
@@ -436,29 +392,6 @@ void TestDocuments::editsMarkAndShow()
     typed(QStringLiteral("Refresh"));
     tw.browser.GoHome();
     typed(navigate);
-}
-
-void TestDocuments::previewInThePageEncoding_data()
-{
-    QTest::addColumn<QByteArray>("page");
-    QTest::addColumn<QByteArray>("previewed");
-
-    QTest::addRow("ascii") << QByteArray("a\r\n") << PreviewHeader + "ba\r\n\r\n";
-    QTest::addRow("windows-1252") << QByteArray("\x93\xE9\r\n")
-                                  << PreviewHeader +
-                                         "<meta charset=\"windows-1252\">\r\nb\x93\xE9\r\n\r\n";
-}
-
-// The preview is written in the encoding the page was read in.
-void TestDocuments::previewInThePageEncoding()
-{
-    QFETCH(QByteArray, page);
-    QFETCH(QByteArray, previewed);
-
-    TestWindow tw;
-    tw.loadPage(page);
-    tw.type(QStringLiteral("b"));
-    QCOMPARE(tw.preview(), previewed);
 }
 
 QTEST_MAIN(TestDocuments)

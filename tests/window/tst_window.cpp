@@ -16,7 +16,6 @@
 #include <QSettings>
 #include <QSignalSpy>
 #include <QStandardPaths>
-#include <QStyle>
 #include <QTest>
 
 // A font chosen in the dialog, and the size as the settings file holds it.
@@ -70,7 +69,6 @@ private slots:
     void openAndClose();
     void commands_data();
     void commands();
-    void findBoxFocus();
     void settles_data();
     void settles();
     void timerStopsWhenSettledAndStartsAgain();
@@ -112,22 +110,6 @@ void TestWindowStartup::designedWindow()
              QStringList(
                  {QStringLiteral("Tahoma"), QStringLiteral("Tahoma"), QStringLiteral("Fixedsys")}));
     QCOMPARE(editor.pixelSize(), 15);
-    // Each caption fits its control; a label, the room before its box.
-    QStyle *style = f.window.window()->style();
-    const int indicator = style->pixelMetric(QStyle::PM_IndicatorWidth) +
-                          style->pixelMetric(QStyle::PM_CheckBoxLabelSpacing);
-    const int margins = 2 * style->pixelMetric(QStyle::PM_ButtonMargin);
-    const std::tuple<Control *, QString, int> rooms[] = {
-        {&f.Label1, captions[0], f.Text2.widget()->x() - f.Label1.widget()->x()},
-        {&f.Label2, captions[1], f.Text3.widget()->x() - f.Label2.widget()->x()},
-        {&f.Check1, QStringLiteral("Match case"), f.Check1.widget()->width() - indicator},
-        {&f.Command1, captions[2], f.Command1.widget()->width() - margins},
-        {&f.Command2, captions[3], f.Command2.widget()->width() - margins},
-        {&f.Command3, captions[4], f.Command3.widget()->width() - margins},
-        {&f.Command4, captions[5], f.Command4.widget()->width() - margins}};
-    for (const auto &[control, caption, room] : rooms)
-        QVERIFY2(QFontMetrics(control->widget()->font()).horizontalAdvance(caption) <= room,
-                 qPrintable(caption));
     QCOMPARE(f.Text1.FontSize(), 12.0);
     QVERIFY(!f.Text1.FontBold());
     const QFontMetrics editorFont(f.Text1.editor()->font());
@@ -140,9 +122,6 @@ void TestWindowStartup::designedWindow()
     test.load();
     QVERIFY(!f.hasEnded());
     QVERIFY(f.window.window()->isVisible());
-    QVERIFY(!f.Frame1.Enabled());
-    for (const Button *button : {&f.Command1, &f.Command2, &f.Command3, &f.Command4})
-        QVERIFY(!button->Visible());
     QVERIFY(!f.List1.Visible() && !f.List2.Visible());
     QCOMPARE(test.browser.calls.mid(0, 2),
              (QStringList{QStringLiteral("Navigate about:blank"), QStringLiteral("GoHome")}));
@@ -292,7 +271,7 @@ void TestWindowStartup::fontChoice()
     QLocale::setDefault(QLocale(QLatin1String(c.locale)));
     TestWindow test;
     test.load();
-    test.dialog.fonts = {FakeCommonDialog::Font{name, c.size, c.bold}, std::nullopt};
+    test.dialog.fonts = {FakeCommonDialog::FontChoice{name, c.size, c.bold}, std::nullopt};
     test.form->font_Click();
     QCOMPARE(test.dialog.Flags(), 103);
     QCOMPARE(test.form->Text1.FontName(), name);
@@ -334,6 +313,25 @@ void TestWindowStartup::openAndClose()
         QCOMPARE(form.Text1.Height(), height);
         QVERIFY(form.Text1.editor()->hasFocus());
     }
+    // Only the focus arriving in the find box starts the search over; the focus coming back to
+    // it after a menu (or another window, or a message box) leaves the caret where it is.
+    QLineEdit *const findBox = form.Text2.lineEdit();
+    form.search_Click();
+    form.Text3.SetFocus();
+    form.Text1.setSelStart(5);
+    QTest::mouseClick(findBox, Qt::LeftButton);
+    QTRY_VERIFY(findBox->hasFocus());
+    QCOMPARE(form.Text1.SelStart(), 0);
+    form.Text1.setSelStart(5);
+    QMenu menu(form.window.window());
+    menu.addAction(QStringLiteral("item"));
+    menu.popup(form.window.window()->mapToGlobal(QPoint(10, 10)));
+    QVERIFY(QTest::qWaitForWindowExposed(&menu));
+    QTest::keyClick(&menu, Qt::Key_Escape);
+    QTRY_VERIFY(findBox->hasFocus());
+    QCOMPARE(form.Text1.SelStart(), 5);
+    form.search_Click();
+
     // Too short a window: opening takes only what the editor has and closing gives it back.
     form.window.setInnerSize(9690, 300);
     form.search_Click();
@@ -393,32 +391,6 @@ void TestWindowStartup::commands()
                  QStringLiteral("Search complete! 64 Result"));
     if (!QByteArray(c.clicks).endsWith('4'))
         QVERIFY(form.Text1.editor()->hasFocus());
-}
-
-// Only the focus arriving in the find box starts the search over; the focus coming back to
-// it after a menu (or another window, or a message box) leaves the caret where it is.
-void TestWindowStartup::findBoxFocus()
-{
-    TestWindow test;
-    test.load();
-    Form1 &form = *test.form;
-    QLineEdit *const findBox = form.Text2.lineEdit();
-    form.Text1.setText(QStringLiteral("some text"));
-    form.search_Click();
-    form.Text3.SetFocus();
-    form.Text1.setSelStart(5);
-    QTest::mouseClick(findBox, Qt::LeftButton);
-    QTRY_VERIFY(findBox->hasFocus());
-    QCOMPARE(form.Text1.SelStart(), 0);
-
-    form.Text1.setSelStart(5);
-    QMenu menu(form.window.window());
-    menu.addAction(QStringLiteral("item"));
-    menu.popup(form.window.window()->mapToGlobal(QPoint(10, 10)));
-    QVERIFY(QTest::qWaitForWindowExposed(&menu));
-    QTest::keyClick(&menu, Qt::Key_Escape);
-    QTRY_VERIFY(findBox->hasFocus());
-    QCOMPARE(form.Text1.SelStart(), 5);
 }
 
 // Ticks until the timer stops; false if it never does.
