@@ -9,6 +9,7 @@
 #include <QMainWindow>
 #include <QPlainTextEdit>
 #include <QProcess>
+#include <QSignalSpy>
 #include <QTest>
 
 #include <cerrno>
@@ -89,9 +90,9 @@ bool kept(const TestWindow &tw)
 }
 } // namespace
 
-// Pages read, saved and refused; the preview that follows every edit; and typing that is not
-// saved staying on disk, as the next start recognises it, whatever the user answers, and whoever
-// else writes beside the page.
+// Pages read, saved and refused; the preview that follows every edit; the two ways of quitting;
+// and typing that is not saved staying on disk, as the next start recognises it, whatever the
+// user answers, and whoever else writes beside the page.
 class TestDocuments : public QObject
 {
     Q_OBJECT
@@ -449,45 +450,75 @@ void TestDocuments::initTestCase()
 void TestDocuments::everyPath_data()
 {
     QTest::addColumn<QString>("command");
+    QTest::addColumn<int>("changed"); // the page's flag, set after typing
     QTest::addColumn<QList<int>>("answers");
-    QTest::addColumn<QStringList>("files"); // an empty name cancels the dialog
-    const int no = MessageBox::No, cancel = MessageBox::Cancel, ok = MessageBox::Ok;
-    QTest::addRow("save as, cancelled") << "Save as..." << QList<int>{} << QStringList{""};
-    QTest::addRow("save as, folder missing")
-        << "Save as..." << QList<int>{ok} << QStringList{"missing/x.html"};
-    QTest::addRow("open, no, cancelled") << "Open..." << QList<int>{no} << QStringList{""};
-    QTest::addRow("open, no, preview refused, no, cancelled")
-        << "Open..." << QList<int>{no, ok, no} << QStringList{"x.html_VLM_temp.html", ""};
-    QTest::addRow("new, cancelled") << "New" << QList<int>{cancel} << QStringList{};
-    QTest::addRow("exit, cancelled") << "Exit" << QList<int>{cancel} << QStringList{};
-    QTest::addRow("close, cancelled") << "close" << QList<int>{cancel} << QStringList{};
+    QTest::addColumn<QStringList>("files"); // the dialog cancels once they are used up
+    QTest::addColumn<bool>("ended");
+    const auto row = [](const char *name, const char *command, int changed,
+                        const QList<int> &answers, const char *files, bool ended) {
+        QTest::addRow("%s", name) << QString::fromLatin1(command) << changed << answers
+                                  << QString::fromLatin1(files).split(u' ', Qt::SkipEmptyParts)
+                                  << ended;
+    };
+    const int yes = MessageBox::Yes, no = MessageBox::No, cancel = MessageBox::Cancel;
+    const int ok = MessageBox::Ok;
+    row("save as, cancelled", "Save as...", 1, {}, "", false);
+    row("save as, folder missing", "Save as...", 1, {ok}, "missing/x.html", false);
+    row("open, no, cancelled", "Open...", 1, {no}, "", false);
+    row("open, no, preview refused, no, cancelled", "Open...", 1, {no, ok, no},
+        "x.html_VLM_temp.html", false);
+    row("new, cancelled", "New", 1, {cancel}, "", false);
+    row("exit, cancelled", "Exit", 1, {cancel}, "", false);
+    row("close, cancelled", "close", 1, {cancel}, "", false);
+    row("exit unchanged", "Exit", 0, {}, "", true);
+    row("exit changed, yes", "Exit", 1, {yes}, "", true);
+    row("exit, flag other than 1", "Exit", -1, {}, "", true);
+    row("close changed, no", "close", 1, {no}, "", true);
 }
 
-// While every box and dialog is up, and after the command, the typing is kept.
+// While every box and dialog is up, and after a command that leaves the window up, the typing
+// is kept; quitting asks to save a changed page alone, and ends unless cancelled.
 void TestDocuments::everyPath()
 {
     QFETCH(QString, command);
+    QFETCH(int, changed);
     QFETCH(QList<int>, answers);
     QFETCH(QStringList, files);
+    QFETCH(bool, ended);
 
     TestWindow tw;
     tw.load();
+    Form1 &form = *tw.form;
     tw.type(QStringLiteral("typed"));
+    form.page.ischanged = qint16(changed);
+    tw.messageBox.shown.clear();
     int moments = 0, keptMoments = 0;
     tw.dialog.whileShown = tw.messageBox.whileShown = [&] { keptMoments += kept(tw), ++moments; };
     tw.messageBox.answers = answers;
     for (const QString &file : files)
-        tw.dialog.files.append(file.isEmpty() ? std::nullopt
-                                              : std::optional(tw.folder.filePath(file)));
-    if (command == QLatin1String("close"))
-        tw.form->window.window()->close();
+        tw.dialog.files.append(tw.folder.filePath(file));
+    QSignalSpy endedSpy(&form, &Form1::programEnded);
+    const bool closing = command == QLatin1String("close");
+    if (closing)
+        form.window.window()->close();
     else
         tw.trigger(command);
     QCOMPARE(keptMoments, moments);
-    QVERIFY(moments >= 1);
-    QVERIFY(kept(tw));
-    QCOMPARE(tw.form->page.ischanged, qint16(1));
-    QVERIFY(!tw.form->hasEnded());
+    if (closing || command == QLatin1String("Exit")) {
+        QCOMPARE(tw.messageBox.shown.size(), changed == 1 ? 1 : 0);
+        for (const FakeMessageBox::Shown &box : tw.messageBox.shown)
+            QCOMPARE(QStringLiteral("%1 %2 %3").arg(box.prompt).arg(box.buttons).arg(box.title),
+                     QStringLiteral("The file have been changed,save it? 35 Warning"));
+    }
+    QCOMPARE(endedSpy.count(), ended ? 1 : 0);
+    QCOMPARE(form.hasEnded(), ended);
+    QCOMPARE(form.window.window()->isVisible(), !ended);
+    QCOMPARE(QFile::exists(form.page.tempfile), !ended);
+    QCOMPARE(QFile::exists(form.page.editingfile), answers.contains(MessageBox::Yes));
+    if (!ended) {
+        QVERIFY(moments >= 1 && kept(tw));
+        QCOMPARE(form.page.ischanged, qint16(1));
+    }
 }
 
 // Where the preview cannot be written whole, the last good one stays and the user is told.

@@ -85,12 +85,12 @@ struct FindCase
 };
 Q_DECLARE_METATYPE(FindCase)
 
-// The window as designed, its start-up, menus and shortcuts, the Font command and the two ways
-// of quitting; the find panel: opening and closing, its commands and focus; and the timer that
-// glides the preview, the panel with its buttons and the editor to their places and stops there.
-// The window on every desktop: its faces, palettes, characters and screen readers; a page named
-// on the command line opens at start-up as if chosen in the first open dialog; help, version and
-// mistakes end the program before any window, also without a display.
+// The window as designed, its start-up, menus and shortcuts, the Font command; the find panel:
+// opening and closing, its commands and focus; and the timer that glides the preview, the panel
+// with its buttons and the editor to their places and stops there. The window on every desktop: its
+// faces, palettes, characters and screen readers; a page named on the command line opens at
+// start-up as if chosen in the first open dialog; help, version and mistakes end the program before
+// any window, also without a display.
 class TestWindowStartup : public QObject
 {
     Q_OBJECT
@@ -98,8 +98,6 @@ class TestWindowStartup : public QObject
 private slots:
     void designedWindow();
     void menusAndShortcuts();
-    void quitting_data();
-    void quitting();
     void newCountsUpToItsLargestValue();
     void initTestCase() { QStandardPaths::setTestModeEnabled(true); }
     void init() { QFile::remove(IniSettingsStore::defaultFileName()); }
@@ -230,53 +228,6 @@ void TestWindowStartup::menusAndShortcuts()
              QStringLiteral("If you select some characters before insert,\r\n"
                             "The tags would be added to the left and right."));
     QCOMPARE(test.messageBox.shown.constLast().title, QStringLiteral("VLM"));
-}
-
-void TestWindowStartup::quitting_data()
-{
-    QTest::addColumn<bool>("byClose"); // the window's close button, else the Exit command
-    QTest::addColumn<int>("changed");
-    QTest::addColumn<int>("answer"); // 0: no prompt expected
-    QTest::addColumn<bool>("ended"); // else the window and the preview stay
-
-    const int yes = MessageBox::Yes, no = MessageBox::No, cancel = MessageBox::Cancel;
-    QTest::addRow("exit unchanged") << false << 0 << 0 << true;
-    QTest::addRow("exit changed, yes") << false << 1 << yes << true;
-    QTest::addRow("exit changed, cancel") << false << 1 << cancel << false;
-    QTest::addRow("exit, flag other than 1") << false << -1 << 0 << true;
-    QTest::addRow("close changed, no") << true << 1 << no << true;
-    QTest::addRow("close changed, cancel") << true << 1 << cancel << false;
-}
-
-void TestWindowStartup::quitting()
-{
-    QFETCH(bool, byClose);
-    QFETCH(int, changed);
-    QFETCH(int, answer);
-    QFETCH(bool, ended);
-
-    TestWindow test;
-    Form1 &f = *test.form;
-    test.load();
-    test.messageBox.shown.clear();
-    f.page.ischanged = qint16(changed);
-    if (answer)
-        test.messageBox.answers.append(answer);
-    QSignalSpy endedSpy(&f, &Form1::programEnded);
-    if (byClose)
-        f.window.window()->close();
-    else
-        f.exit_Click();
-
-    QCOMPARE(test.messageBox.shown.size(), answer ? 1 : 0);
-    for (const FakeMessageBox::Shown &box : test.messageBox.shown)
-        QCOMPARE(QStringLiteral("%1 %2 %3").arg(box.prompt).arg(box.buttons).arg(box.title),
-                 QStringLiteral("The file have been changed,save it? 35 Warning"));
-    QCOMPARE(endedSpy.count(), ended ? 1 : 0);
-    QCOMPARE(f.hasEnded(), ended);
-    QCOMPARE(f.window.window()->isVisible(), !ended);
-    QCOMPARE(QFile::exists(f.page.tempfile), !ended);
-    QCOMPARE(QFile::exists(f.page.editingfile), answer == int(MessageBox::Yes));
 }
 
 void TestWindowStartup::newCountsUpToItsLargestValue()
