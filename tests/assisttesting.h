@@ -3,10 +3,15 @@
 #include "doubles/testwindow.h"
 
 #include <QApplication>
+#include <QContextMenuEvent>
 #include <QKeySequence>
+#include <QMenu>
 #include <QPlainTextEdit>
 #include <QRegularExpression>
 #include <QTest>
+#include <QTimer>
+
+#include <functional>
 
 // Starting text and caret, the keys, then the text, caret, lists seen and remembered tag name
 // afterwards ("*": not looked at).
@@ -56,6 +61,32 @@ inline QString seenLists(const Form1 &form)
                     QLatin1String(focused ? "*" : "");
     }
     return seen.trimmed();
+}
+
+// Opens the editor's context menu, from the keyboard at the caret or from the mouse near the
+// top left corner, and chooses the first enabled item whose text the test accepts; returns that
+// text, or nothing when none was accepted.
+inline QString chooseFromMenu(QPlainTextEdit *editor, bool fromKeyboard,
+                              const std::function<bool(const QString &)> &accept)
+{
+    QString chosen;
+    QTimer::singleShot(0, editor, [&] {
+        auto *menu = qobject_cast<QMenu *>(QApplication::activePopupWidget());
+        for (QAction *action : menu->actions()) {
+            if (action->isEnabled() && accept(action->text())) {
+                chosen = action->text();
+                menu->setActiveAction(action);
+                QTest::keyClick(menu, Qt::Key_Return);
+                return;
+            }
+        }
+        menu->close();
+    });
+    const QPoint at = fromKeyboard ? editor->cursorRect().center() : QPoint(5, 5);
+    QContextMenuEvent event(fromKeyboard ? QContextMenuEvent::Keyboard : QContextMenuEvent::Mouse,
+                            at, editor->viewport()->mapToGlobal(at));
+    QApplication::sendEvent(editor->viewport(), &event);
+    return chosen;
 }
 
 inline std::unique_ptr<TestWindow> windowWith(const QString &text, int caret)

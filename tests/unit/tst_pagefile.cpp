@@ -103,33 +103,25 @@ void TestPageFile::roundTrip()
     const QString path = NativeName::decode(name);
     QString reason;
     ::mkdir(NativeName::encode(NativeFile::folderOf(path)).constData(), 0700);
-    const auto readBack = [&](const QByteArray &bytes, QString *read, TextEncoding *encoding,
-                              LineBreakForm *form) {
-        QFile out;
-        QVERIFY(NativeFile::open(out, path, O_WRONLY | O_CREAT | O_TRUNC, 0600, &reason));
-        QVERIFY(out.write(bytes) == bytes.size());
-        out.close();
-        QVERIFY2(readPage(path, read, encoding, form, &reason), qPrintable(reason));
-    };
-    const auto writeAndRead = [&](const QString &edited, const TextEncoding &encoding,
-                                  LineBreakForm form) {
-        QString reason;
+    QFile out;
+    QVERIFY(NativeFile::open(out, path, O_WRONLY | O_CREAT | O_TRUNC, 0600, &reason));
+    QVERIFY(out.write(file) == file.size());
+    out.close();
+    QString read;
+    TextEncoding encoding;
+    LineBreakForm form = LineBreakForm::CrLf;
+    const auto writeAndRead = [&](const QString &edited) {
         if (!writePage(path, edited, encoding, form, &reason))
             return reason.toUtf8();
         QFile in;
         return NativeFile::open(in, path, O_RDONLY, 0, &reason) ? in.readAll()
                                                                 : QByteArray("unreadable");
     };
-
-    QString read;
-    TextEncoding encoding;
-    LineBreakForm form = LineBreakForm::CrLf;
-    readBack(file, &read, &encoding, &form);
+    QVERIFY2(readPage(path, &read, &encoding, &form, &reason), qPrintable(reason));
     QCOMPARE(read, text);
-    const QString edited = QString(typed).replace(u'\r', QLatin1String("\r\n")) + read;
-    QCOMPARE(writeAndRead(edited, encoding, form), saved);
-    readBack(saved, &read, &encoding, &form);
-    QCOMPARE(writeAndRead(read, encoding, form), saved);
+    QCOMPARE(writeAndRead(QString(typed).replace(u'\r', QLatin1String("\r\n")) + read), saved);
+    QVERIFY2(readPage(path, &read, &encoding, &form, &reason), qPrintable(reason));
+    QCOMPARE(writeAndRead(read), saved);
     // Nothing beside the page: no second name, nothing left of the writes.
     DIR *listing = ::opendir(NativeName::encode(NativeFile::folderOf(path)).constData());
     int entries = 0;
