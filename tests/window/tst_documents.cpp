@@ -137,30 +137,23 @@ void TestDocuments::roundTrip_data()
     // The encoding and the line breaks the page was read with go on to Save.
     row("windows-1252 cannot hold it, lf", "caf\xE9\n", QStringLiteral("caf\u00E9\r\n"),
         "\x80&#937;&#128512;caf\xE9\n", QStringLiteral("\u20AC\u03A9\U0001F600"));
-    const auto named = [&](const char *name, const QString &existing, const QString &chosen,
-                           const QString &page, const char *told = "") {
-        row(name, "old\r\n", QStringLiteral("old\r\n"), "xold\r\n", QStringLiteral("x"), existing,
-            chosen, page, told);
+    const auto named = [&](const char *name, const char *existing, const char *chosen,
+                           const char *page, const char *told = "") {
+        row(name, "old\r\n", QStringLiteral("old\r\n"), "xold\r\n", QStringLiteral("x"),
+            QString::fromUtf8(existing), QString::fromUtf8(chosen), QString::fromUtf8(page), told);
     };
-    named("name typed without .html", QStringLiteral("b.html"), QStringLiteral("b"),
-          QStringLiteral("b.html"));
-    named("b opened, b.html replaced", QStringLiteral("b b.html"), QStringLiteral("b"),
-          QStringLiteral("b.html"), " already exists. Replace it?");
-    named("upper-case extension", QStringLiteral("c.HTM"), QStringLiteral("c.HTM"),
-          QStringLiteral("c.HTM"));
-    named("text file", QStringLiteral("notes.txt"), QStringLiteral("notes.txt"),
-          QStringLiteral("notes.txt.html"));
-    named(".htm inside the name", QStringLiteral("x.htm.bak"), QStringLiteral("x.htm.bak"),
-          QStringLiteral("x.htm.bak"));
-    named("symbolic link", QStringLiteral("real.html"), QStringLiteral("link.html"),
-          QStringLiteral("link.html"));
-    const QString longName = QString(81, u'\u00E9') + QStringLiteral("pp.html"); // 250 bytes
-    named("name of 250 bytes in utf-8", longName, longName, longName);
-    named("hard link", QStringLiteral("page.html"), QStringLiteral("page.html"),
-          QStringLiteral("page.html"),
+    named("name typed without .html", "b.html", "b", "b.html");
+    named("b opened, b.html replaced", "b b.html", "b", "b.html", " already exists. Replace it?");
+    named("upper-case extension", "c.HTM", "c.HTM", "c.HTM");
+    named("text file", "notes.txt", "notes.txt", "notes.txt.html");
+    named(".htm inside the name", "x.htm.bak", "x.htm.bak", "x.htm.bak");
+    named("symbolic link", "real.html", "link.html", "link.html");
+    const QByteArray longName = QByteArray("\xC3\xA9").repeated(81) + "pp.html"; // 250 bytes
+    named("name of 250 bytes in utf-8", longName.constData(), longName.constData(),
+          longName.constData());
+    named("hard link", "page.html", "page.html", "page.html",
           " is saved as a new file; its other names (hard links) keep the old text.");
-    named("another user's page", QStringLiteral("page.html"), QStringLiteral("page.html"),
-          QStringLiteral("page.html"));
+    named("another user's page", "page.html", "page.html", "page.html");
 }
 
 // The page is loaded from the name chosen, or from the page that name stands for. Save writes

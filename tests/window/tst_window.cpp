@@ -146,16 +146,15 @@ void TestWindowStartup::designedWindow()
     QVERIFY(!f.window.window()->windowIcon().isNull());
     const QStringList captions{f.Label1.Caption(),   f.Label2.Caption(),   f.Command1.Caption(),
                                f.Command2.Caption(), f.Command3.Caption(), f.Command4.Caption()};
-    QCOMPARE(captions, (QStringList{QStringLiteral("Content:"), QStringLiteral("Replace:"),
-                                    QStringLiteral("Find (next)"), QStringLiteral("Replace"),
-                                    QStringLiteral("Close(F3)"), QStringLiteral("Rp all")}));
+    QCOMPARE(captions.join(u'|'),
+             QStringLiteral("Content:|Replace:|Find (next)|Replace|Close(F3)|Rp all"));
     // With fonts-wine installed, the designed faces; the editor's bitmap face at its own
     // 15-pixel size, unscaled.
     const QFontInfo editor(f.Text1.editor()->font());
     QCOMPARE(QStringList({QFontInfo(f.window.window()->font()).family(),
-                          QFontInfo(f.Check1.widget()->font()).family(), editor.family()}),
-             QStringList(
-                 {QStringLiteral("Tahoma"), QStringLiteral("Tahoma"), QStringLiteral("Fixedsys")}));
+                          QFontInfo(f.Check1.widget()->font()).family(), editor.family()})
+                 .join(u' '),
+             QStringLiteral("Tahoma Tahoma Fixedsys"));
     QCOMPARE(editor.pixelSize(), 15);
     QCOMPARE(f.Text1.FontSize(), 12.0);
     QVERIFY(!f.Text1.FontBold());
@@ -662,23 +661,22 @@ void TestWindowStartup::endsBeforeTheWindow_data()
     QTest::addColumn<QString>("errors");
 
     const QString tryHelp = QStringLiteral("Try 'velmora --help' for more information.\n");
-    const auto row = [&](const char *name, const QString &arguments, int exitStatus,
-                         const QString &output, const char *error) {
-        QTest::addRow("%s", name) << arguments.split(u',') << exitStatus << output
+    const auto row = [&](const char *name, const char *arguments, int exitStatus,
+                         const char *output, const char *error) {
+        QTest::addRow("%s", name) << QString::fromUtf8(arguments).split(u',') << exitStatus
+                                  << QString::fromUtf8(output)
                                   << (*error ? QStringLiteral("velmora: ") +
                                                    QString::fromUtf8(error) + u'\n' + tryHelp
                                              : QString());
     };
-    row("version", QStringLiteral("--version"), 0, QStringLiteral("Velmora " VELMORA_VERSION "\n"),
-        "");
-    row("help", QStringLiteral("--help"), 0, QStringLiteral("[options] [page]"), "");
-    row("unknown option", QStringLiteral("--bogus,a.html"), 2, QString(),
+    row("version", "--version", 0, "Velmora " VELMORA_VERSION "\n", "");
+    row("help", "--help", 0, "[options] [page]", "");
+    row("unknown option", "--bogus,a.html", 2, "", "Unknown option 'bogus'.");
+    row("unknown option, after a window-system one", "-style,Fusion,--bogus", 2, "",
         "Unknown option 'bogus'.");
-    row("unknown option, after a window-system one", QStringLiteral("-style,Fusion,--bogus"), 2,
-        QString(), "Unknown option 'bogus'.");
-    row("two pages", QStringLiteral("a.html,b.html"), 2, QString(),
+    row("two pages", "a.html,b.html", 2, "",
         "Only one page can be opened at a time; 2 were named.");
-    row("empty name", QString(), 2, QString(), "The name of the page is empty.");
+    row("empty name", "", 2, "", "The name of the page is empty.");
 }
 
 // Run without a display: the program's own answers need none.
