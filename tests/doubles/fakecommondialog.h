@@ -19,7 +19,6 @@ public:
     QList<std::optional<FontChoice>> fonts;
     QStringList shownTitles;
     QStringList shownFilters;
-    int fontDialogs = 0;
     std::function<void()> whileShown; // runs while each file dialog is up
 
 protected:
@@ -27,7 +26,6 @@ protected:
     bool chooseSaveFile(QString &fileName) override { return chooseFile(fileName); }
     bool chooseFont(FontChoice &font) override
     {
-        ++fontDialogs;
         const std::optional<FontChoice> answer = fonts.isEmpty() ? std::nullopt : fonts.takeFirst();
         if (answer)
             font = *answer;
