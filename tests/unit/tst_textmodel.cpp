@@ -219,7 +219,7 @@ void TestTextModel::writes_data()
 void TestTextModel::writes()
 {
     QFETCH(QStringList, row);
-    const QString text = row.at(0);
+    const QString &text = row.at(0);
     const int start = row.at(1).toInt();
     const int end = row.at(2).toInt();
 
