@@ -1,3 +1,4 @@
+#include "core/nativename.h"
 #include "core/textchange.h"
 #include "core/textencoding.h"
 #include "preview/engine/pagefolders.h"
@@ -7,6 +8,8 @@
 #include <QDir>
 #include <QTemporaryDir>
 #include <QTest>
+
+#include <cstdio>
 
 // The preview's rules: which pages and which changes it loads afresh rather than updates in
 // place, what it lets a page load, and which clicked addresses leave for the system's browser.
@@ -21,9 +24,12 @@ private slots:
     void mayLoad();
     void opensOutside_data();
     void opensOutside();
+    // QTemporaryDir cannot reach a name that is not UTF-8.
+    void cleanupTestCase() { std::remove(m_eightBit.constData()); }
 
 private:
     QTemporaryDir m_folder;
+    QByteArray m_eightBit;
 };
 
 using Type = QWebEngineUrlRequestInfo::ResourceType;
@@ -111,6 +117,14 @@ void TestPreviewRules::mayLoad_data()
     row("image", in("notes.txt"), Type::ResourceTypeImage, true);
     row("fetch", in("notes.txt"), Type::ResourceTypeXhr, false);
     row("worker", in("notes.txt"), Type::ResourceTypeWorker, false);
+    // A page whose name is not UTF-8 is found again under the addresses it is shown at.
+    m_eightBit = QFile::encodeName(m_folder.path()) + "/p\xE9ge.html";
+    std::fclose(std::fopen(m_eightBit.constData(), "w"));
+    const QString eightBit = NativeName::decode(m_eightBit);
+    QTest::addRow("page named in bytes, file")
+        << PageFolders::fileAddress(eightBit) << int(Type::ResourceTypeMainFrame) << true;
+    QTest::addRow("page named in bytes, own scheme")
+        << PageFolders::address(eightBit) << int(Type::ResourceTypeMainFrame) << true;
     const QUrl remote(QStringLiteral("http://127.0.0.1:1/x.png"));
     QTest::addRow("remote image") << remote << int(Type::ResourceTypeImage) << false;
     QTest::addRow("remote page") << remote << int(Type::ResourceTypeMainFrame) << false;
