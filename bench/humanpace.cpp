@@ -158,7 +158,8 @@ public:
     bool settled()
     {
         const PreviewUpdater &updater = form.livePreview.updater();
-        return !browser.isLoading() && !updater.isUpdating() && !updater.restDue();
+        return !browser.isLoading() && !updater.isUpdating() && !updater.isPriming() &&
+               !updater.restDue();
     }
     // The resident memory of the page's renderer process, in MB.
     double rendererMemory() const
@@ -390,7 +391,8 @@ void printHumanPace(const QList<QPair<QString, QString>> &pages, const QString &
         const QString plain = withoutScripts(path, folder, ++n);
         for (const auto &[scripts, page] : {qMakePair(QStringLiteral("removed"), plain),
                                             qMakePair(QStringLiteral("kept"), path)}) {
-            if (scripts == QLatin1String("kept") && QFileInfo(page).size() > LargePage)
+            if (!options.scripts.contains(scripts) ||
+                (scripts == QLatin1String("kept") && QFileInfo(page).size() > LargePage))
                 continue;
             // The page is copied, so that its preview file is written beside the copy.
             const QString copy = folder + QStringLiteral("/typed.html");

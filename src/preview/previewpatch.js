@@ -16,7 +16,7 @@
 // nothing but what that source makes, and a change of its page text; or
 // {length, start, removed, inserted}: a change of the source kept here, `length` being its
 // length. The second is the content that only a load may change: {elements, httpEquivs}.
-// Returns "part" or "whole" (updated, by the part of the body or the whole source; followed by
+// Returns "ready" when there is no change to make, "part" or "whole" (updated, by the part of the body or the whole source; followed by
 // the milliseconds spent parsing and comparing, space-separated), "stale"
 // when the source kept here is not the one the change applies to, "unsafe" when the change
 // touches what only a load would run, "failed" when the update could not be made.
@@ -60,6 +60,9 @@
         if (update.exact)
             morph(document, state.tree);
         pair(state.tree, document);
+        cut();
+        if (!update.removed && !update.inserted)
+            return 'ready';
     } else if (!state || state.source === null || state.source.length !== update.length) {
         return 'stale';
     }

@@ -25,6 +25,9 @@ constexpr std::chrono::seconds StalledLoadTimeout(5);
 constexpr std::chrono::milliseconds HangAfter(2000);
 // ... and a renderer that has not answered since the load began may still be starting.
 constexpr std::chrono::milliseconds FirstAnswerAfter(5000);
+// ... and one that runs a script of the program's own, sent while it answered, may take this
+// long: the first update of a page of megabytes parses and compares all of it.
+constexpr std::chrono::milliseconds OwnScriptAfter(20000);
 constexpr std::chrono::milliseconds WatchEvery(250);
 // A page that answers but has not painted this long after its load (a window that is not
 // shown) is shown all the same.
@@ -66,8 +69,9 @@ QString refetchScript(const QStringList &paths, int serial)
 
 struct WebEngineBrowser::Call
 {
-    explicit Call(std::function<void(const QVariant &)> done)
+    Call(std::function<void(const QVariant &)> done, bool trusted)
         : done(std::move(done))
+        , trusted(trusted)
     {}
     // Answers once: with the page's own answer, or with none when the page is stopped first.
     void answer(const QVariant &value)
@@ -76,6 +80,7 @@ struct WebEngineBrowser::Call
             once(value);
     }
     std::function<void(const QVariant &)> done;
+    bool trusted; // sent while the page answered
 };
 
 WebEngineBrowser::WebEngineBrowser()
@@ -192,7 +197,9 @@ void WebEngineBrowser::runScript(const QString &script, std::function<void(const
         done(QVariant());
         return;
     }
-    auto call = std::make_shared<Call>(std::move(done));
+    auto call = std::make_shared<Call>(
+        std::move(done),
+        pane.answered && (!pane.silent.isValid() || pane.silent.elapsed() < WatchEvery.count()));
     pane.calls.push_back(call);
     pane.page->runJavaScript(script, QWebEngineScript::ApplicationWorld,
                              [this, index = m_shown, call](const QVariant &result) {
@@ -304,9 +311,14 @@ void WebEngineBrowser::watchTick()
             pane.silent.invalidate();
             continue;
         }
+        const bool ownScript = std::any_of(pane.calls.cbegin(), pane.calls.cend(),
+                                           [](const auto &call) { return call->trusted; });
+        const auto limit = ownScript       ? OwnScriptAfter
+                           : pane.answered ? HangAfter
+                                           : FirstAnswerAfter;
         if (!pane.silent.isValid())
             ping(index);
-        else if (pane.silent.elapsed() > (pane.answered ? HangAfter : FirstAnswerAfter).count())
+        else if (pane.silent.elapsed() > limit.count())
             stopRenderer(index);
     }
 }
