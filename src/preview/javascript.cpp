@@ -8,7 +8,7 @@
 QString javaScriptString(QStringView text)
 {
     QString out;
-    out.reserve(text.size() + text.size() / 16 + 2);
+    out.reserve(text.size() + text.size() / 8 + 2);
     out += u'"';
     const char16_t *const begin = text.utf16();
     const qsizetype size = text.size();
@@ -25,11 +25,18 @@ QString javaScriptString(QStringView text)
             continue;
         out.append(QStringView(begin + run, i - run));
         run = i + 1;
+        out += u'\\';
         if (c == u'"' || c == u'\\') {
-            out += u'\\';
             out += QChar(c);
+        } else if (c == u'\r') {
+            out += u'r';
+        } else if (c == u'\n') {
+            out += u'n';
         } else {
-            out += QStringLiteral("\\u%1").arg(uint(c), 4, 16, QLatin1Char('0'));
+            static const char16_t Hex[] = u"0123456789abcdef";
+            const char16_t escape[] = {u'u', Hex[c >> 12], Hex[(c >> 8) & 15], Hex[(c >> 4) & 15],
+                                       Hex[c & 15]};
+            out.append(QStringView(escape, 5));
         }
     }
     out.append(QStringView(begin + run, size - run));

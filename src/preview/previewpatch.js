@@ -115,12 +115,14 @@
     }
 
     // What turns the children `have` of `parent` in the source tree into `want`, as a list of
-    // steps; `after` is the node that follows them.
+    // steps; `after` is the node that follows them. A pair found to differ from the front is not
+    // walked again from the back: on a long page that walk is most of the cost, at each level.
     function compareChildren(parent, have, want, after, steps) {
         var first = 0, haveEnd = have.length, wantEnd = want.length;
         while (first < haveEnd && first < wantEnd && have[first].isEqualNode(want[first]))
             ++first;
         while (haveEnd > first && wantEnd > first &&
+               (haveEnd - 1 !== first || wantEnd - 1 !== first) &&
                have[haveEnd - 1].isEqualNode(want[wantEnd - 1])) {
             --haveEnd;
             --wantEnd;
