@@ -24,7 +24,7 @@
     'use strict';
     // Below this the whole source is parsed again: it costs less than keeping parts.
     var PartsFrom = 20000;
-    var MinPart = 2000, MaxPart = 256000;
+    var MinPart = 2000, MaxPart = 256000, MaxParts = 256;
     var End = '<i data-velmora-end></i>';
     var state = window.velmoraPreview;
 
@@ -328,7 +328,9 @@
         }
         if (from < 0)
             return;
-        var parts = {list: [], index: index}, least = MinPart;
+        // Each part costs a parse of its own here: a long page is cut into fewer, longer parts.
+        var shortest = Math.max(MinPart, Math.ceil(source.length / MaxParts));
+        var parts = {list: [], index: index}, least = shortest;
         opening.lastIndex = from + least;
         while ((match = opening.exec(source))) {
             var end = match.index + 1, found = parsePart(source.slice(from, end));
@@ -339,7 +341,7 @@
                 parts.list.push({start: from, end: end, count: found.length});
                 index += found.length;
                 from = end;
-                least = MinPart;
+                least = shortest;
             } else if ((least *= 2) > MaxPart) {
                 break;
             }
