@@ -16,10 +16,11 @@
 // nothing but what that source makes, and a change of its page text; or
 // {length, start, removed, inserted}: a change of the source kept here, `length` being its
 // length. The second is the content that only a load may change: {elements, httpEquivs}.
-// Returns "ready" when there is no change to make, "part" or "whole" (updated, by the part of the body or the whole source; followed by
-// the milliseconds spent parsing and comparing, space-separated), "stale"
-// when the source kept here is not the one the change applies to, "unsafe" when the change
-// touches what only a load would run, "failed" when the update could not be made.
+// Returns "ready" when there is no change to make (the source is kept and cut into parts),
+// "part" or "whole" (updated, by the part of the body or the whole source; followed by the
+// milliseconds spent parsing and comparing, space-separated), "stale" when the source kept here
+// is not the one the change applies to, "unsafe" when the change touches what only a load would
+// run, "failed" when the update could not be made.
 (function (update, rules) {
     'use strict';
     // Below this the whole source is parsed again: it costs less than keeping parts.

@@ -118,8 +118,6 @@ void PreviewUpdater::reload()
     m_browser.Refresh();
 }
 
-// Nothing changed since the load: the script world parses the source and cuts it into parts
-// now, while nobody waits for it.
 // Its answer is about a document that goes.
 void PreviewUpdater::dropPrime()
 {
@@ -130,6 +128,8 @@ void PreviewUpdater::dropPrime()
     ++m_patchSerial;
 }
 
+// Nothing changed since the load: the script world parses the source and cuts it into parts
+// now, while nobody waits for it.
 void PreviewUpdater::prime()
 {
     m_priming = true;
