@@ -158,7 +158,8 @@ public:
     bool settled()
     {
         const PreviewUpdater &updater = form.livePreview.updater();
-        return !browser.isLoading() && !updater.isUpdating() && !updater.restDue();
+        return !browser.isLoading() && !updater.isUpdating() && !updater.isPriming() &&
+               !updater.restDue();
     }
     // The resident memory of the page's renderer process, in MB.
     double rendererMemory() const
@@ -241,26 +242,40 @@ Run typeAtHumanPace(const QString &path, bool inPlace, bool middle, const HumanP
     sinceTick.start();
     stallWatch.start(1);
     keys.start(options.intervalMs);
-    const auto frames = [&] {
-        QList<QPair<double, int>> shown;
-        const QStringList lines =
-            window.evaluate(QStringLiteral("window.name"), deadline).split(u'\n');
-        for (const QString &line : lines) {
-            const QStringList fields = line.split(u' ');
-            if (fields.size() == 2)
-                shown.append({fields[0].toDouble(), fields[1].toInt()});
+    // The frames are collected from the page shown as they come: a load of a page with scripts
+    // goes into the other page, and what the first one noted would be lost with it. A frame that
+    // page painted while underneath is seen when it is shown.
+    const auto shown = std::make_shared<QList<QPair<double, int>>>();
+    QWebEngineView *showing = nullptr;
+    double shownSince = 0;
+    const auto collect = [&] {
+        QWebEngineView *view = window.browser.webView();
+        if (view != showing) {
+            showing = view;
+            shownSince = now();
         }
-        return shown;
+        view->page()->runJavaScript(
+            QStringLiteral("(function () { var n = window.name; window.name = ''; return n; })()"),
+            [shown, since = shownSince](const QVariant &names) {
+                for (const QString &line : names.toString().split(u'\n')) {
+                    const QStringList fields = line.split(u' ');
+                    if (fields.size() == 2)
+                        shown->append({std::max(since, fields[0].toDouble()), fields[1].toInt()});
+                }
+            });
     };
-    QList<QPair<double, int>> shown;
+    QTimer collector;
+    QObject::connect(&collector, &QTimer::timeout, collect);
+    collector.start(50);
     const bool finished = runUntil(
         [&] {
-            if (keyTimes.size() < options.keys || !window.settled())
+            if (keyTimes.size() < options.keys || !window.settled() || shown->isEmpty())
                 return false;
-            shown = frames();
-            return !shown.isEmpty() && shown.last().second == options.keys;
+            std::sort(shown->begin(), shown->end());
+            return shown->last().second == options.keys;
         },
         deadline);
+    collector.stop();
     stallWatch.stop();
     keys.stop();
     updater.onPatched(nullptr);
@@ -270,6 +285,8 @@ Run typeAtHumanPace(const QString &path, bool inPlace, bool middle, const HumanP
     run.updates.reloads -= before.reloads;
     if (!finished)
         return fail();
+    // Answers still on their way are left out.
+    const QList<QPair<double, int>> frames = *shown;
     run.memoryAfter = window.rendererMemory();
 
     QList<double> change, parse, compare, frame;
@@ -277,9 +294,9 @@ Run typeAtHumanPace(const QString &path, bool inPlace, bool middle, const HumanP
         change.append(timings[i].change);
         parse.append(timings[i].parse);
         compare.append(timings[i].compare);
-        const auto painted = std::find_if(shown.begin(), shown.end(),
+        const auto painted = std::find_if(frames.begin(), frames.end(),
                                           [&](const auto &f) { return f.first >= patchEnds[i]; });
-        if (painted != shown.end())
+        if (painted != frames.end())
             frame.append(painted->first - patchEnds[i]);
     }
     run.change = stats(change).median;
@@ -304,19 +321,19 @@ Run typeAtHumanPace(const QString &path, bool inPlace, bool middle, const HumanP
     QList<bool> seen(options.keys + 1, false);
     QList<double> keyToFrame;
     for (int key = 1; key <= options.keys; ++key) {
-        const auto frame = std::find_if(shown.begin(), shown.end(), [&](const auto &f) {
+        const auto frame = std::find_if(frames.begin(), frames.end(), [&](const auto &f) {
             return f.second >= key && f.first >= keyTimes.at(key - 1);
         });
-        if (frame != shown.end())
+        if (frame != frames.end())
             keyToFrame.append(frame->first - keyTimes.at(key - 1));
     }
-    for (const auto &frame : shown) {
+    for (const auto &frame : frames) {
         if (frame.second >= 1 && frame.second <= options.keys)
             seen[frame.second] = true;
     }
     run.keyToFrame = stats(keyToFrame);
     run.statesShown = int(std::count(seen.begin(), seen.end(), true));
-    run.lastKeyToFinal = shown.last().first - keyTimes.last();
+    run.lastKeyToFinal = frames.last().first - keyTimes.last();
     return run;
 }
 
@@ -390,7 +407,8 @@ void printHumanPace(const QList<QPair<QString, QString>> &pages, const QString &
         const QString plain = withoutScripts(path, folder, ++n);
         for (const auto &[scripts, page] : {qMakePair(QStringLiteral("removed"), plain),
                                             qMakePair(QStringLiteral("kept"), path)}) {
-            if (scripts == QLatin1String("kept") && QFileInfo(page).size() > LargePage)
+            if (!options.scripts.contains(scripts) ||
+                (scripts == QLatin1String("kept") && QFileInfo(page).size() > LargePage))
                 continue;
             // The page is copied, so that its preview file is written beside the copy.
             const QString copy = folder + QStringLiteral("/typed.html");

@@ -3,6 +3,7 @@
 #include <QList>
 #include <QPair>
 #include <QString>
+#include <QStringList>
 
 class QTextStream;
 
@@ -12,6 +13,8 @@ struct HumanPaceOptions
     int intervalMs = 80;
     // What a run may take from opening the page to its last figure, for the slowest pages.
     int limitSeconds = 90;
+    // Which versions of each page are typed into: "removed" (its scripts taken out), "kept".
+    QStringList scripts{QStringLiteral("removed"), QStringLiteral("kept")};
 };
 
 // Types at a human pace into the real window with the real browser engine, on each page

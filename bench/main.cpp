@@ -352,8 +352,13 @@ int main(int argc, char *argv[])
                                         QStringLiteral("path"));
     const QCommandLineOption lfOption(QStringLiteral("lf"),
                                       QStringLiteral("Also each generated page with LF breaks."));
+    const QCommandLineOption paceOnlyOption(
+        QStringLiteral("pace-only"),
+        QStringLiteral("Only the human-pace table, on the pages with their scripts as listed "
+                       "(removed, kept, or both)."),
+        QStringLiteral("scripts"));
     parser.addOptions({sizesOption, keysOption, browserKeysOption, idleOption, noBrowserOption,
-                       openOption, lfOption, paceLimitOption});
+                       openOption, lfOption, paceLimitOption, paceOnlyOption});
     parser.addPositionalArgument(QStringLiteral("files"), QStringLiteral("HTML pages to measure."));
     parser.process(app);
 
@@ -389,6 +394,12 @@ int main(int argc, char *argv[])
         pages.append({QFileInfo(file).fileName(), file});
 
     QTextStream out(stdout);
+    if (parser.isSet(paceOnlyOption)) {
+        HumanPaceOptions pace{100, 80, parser.value(paceLimitOption).toInt()};
+        pace.scripts = parser.value(paceOnlyOption).split(u',', Qt::SkipEmptyParts);
+        printHumanPace(pages, folder.path(), pace, out);
+        return 0;
+    }
     const QStringList headings{QStringLiteral("page"),
                                QStringLiteral("key end med / p95 ms"),
                                QStringLiteral("key in tag med / p95 ms"),

@@ -16,15 +16,16 @@
 // nothing but what that source makes, and a change of its page text; or
 // {length, start, removed, inserted}: a change of the source kept here, `length` being its
 // length. The second is the content that only a load may change: {elements, httpEquivs}.
-// Returns "part" or "whole" (updated, by the part of the body or the whole source; followed by
-// the milliseconds spent parsing and comparing, space-separated), "stale"
-// when the source kept here is not the one the change applies to, "unsafe" when the change
-// touches what only a load would run, "failed" when the update could not be made.
+// Returns "ready" when there is no change to make (the source is kept and cut into parts),
+// "part" or "whole" (updated, by the part of the body or the whole source; followed by the
+// milliseconds spent parsing and comparing, space-separated), "stale" when the source kept here
+// is not the one the change applies to, "unsafe" when the change touches what only a load would
+// run, "failed" when the update could not be made.
 (function (update, rules) {
     'use strict';
     // Below this the whole source is parsed again: it costs less than keeping parts.
     var PartsFrom = 20000;
-    var MinPart = 2000, MaxPart = 256000;
+    var MinPart = 2000, MaxPart = 256000, MaxParts = 256;
     var End = '<i data-velmora-end></i>';
     var state = window.velmoraPreview;
 
@@ -60,6 +61,9 @@
         if (update.exact)
             morph(document, state.tree);
         pair(state.tree, document);
+        cut();
+        if (!update.removed && !update.inserted)
+            return 'ready';
     } else if (!state || state.source === null || state.source.length !== update.length) {
         return 'stale';
     }
@@ -112,12 +116,14 @@
     }
 
     // What turns the children `have` of `parent` in the source tree into `want`, as a list of
-    // steps; `after` is the node that follows them.
+    // steps; `after` is the node that follows them. A pair found to differ from the front is not
+    // walked again from the back: on a long page that walk is most of the cost, at each level.
     function compareChildren(parent, have, want, after, steps) {
         var first = 0, haveEnd = have.length, wantEnd = want.length;
         while (first < haveEnd && first < wantEnd && have[first].isEqualNode(want[first]))
             ++first;
         while (haveEnd > first && wantEnd > first &&
+               (haveEnd - 1 !== first || wantEnd - 1 !== first) &&
                have[haveEnd - 1].isEqualNode(want[wantEnd - 1])) {
             --haveEnd;
             --wantEnd;
@@ -323,7 +329,9 @@
         }
         if (from < 0)
             return;
-        var parts = {list: [], index: index}, least = MinPart;
+        // Each part costs a parse of its own here: a long page is cut into fewer, longer parts.
+        var shortest = Math.max(MinPart, Math.ceil(source.length / MaxParts));
+        var parts = {list: [], index: index}, least = shortest;
         opening.lastIndex = from + least;
         while ((match = opening.exec(source))) {
             var end = match.index + 1, found = parsePart(source.slice(from, end));
@@ -334,7 +342,7 @@
                 parts.list.push({start: from, end: end, count: found.length});
                 index += found.length;
                 from = end;
-                least = MinPart;
+                least = shortest;
             } else if ((least *= 2) > MaxPart) {
                 break;
             }

@@ -58,10 +58,12 @@ void PreviewUpdater::loading(const QString &head, const TextEncoding &encoding)
     m_pending = false;
     m_rest.stop();
     ++m_counts.reloads;
+    dropPrime();
 }
 
 void PreviewUpdater::forget()
 {
+    dropPrime();
     m_known = false;
     m_scriptHasSource = false;
     m_pending = false;
@@ -91,6 +93,11 @@ void PreviewUpdater::changed(const QString &head, const TextEncoding &encoding)
     run();
 }
 
+bool PreviewUpdater::isUpdating() const
+{
+    return (m_patching && !m_priming) || m_browser.isLoading() || m_pending;
+}
+
 bool PreviewUpdater::busy() const
 {
     return m_patching || m_browser.isLoading();
@@ -109,6 +116,24 @@ void PreviewUpdater::reload()
 {
     loading(m_head, m_encoding);
     m_browser.Refresh();
+}
+
+// Its answer is about a document that goes.
+void PreviewUpdater::dropPrime()
+{
+    if (!std::exchange(m_priming, false))
+        return;
+    m_patching = false;
+    m_patience.stop();
+    ++m_patchSerial;
+}
+
+// Nothing changed since the load: the script world parses the source and cuts it into parts
+// now, while nobody waits for it.
+void PreviewUpdater::prime()
+{
+    m_priming = true;
+    patch();
 }
 
 void PreviewUpdater::patch()
@@ -168,8 +193,19 @@ void PreviewUpdater::patchEnded(const QString &result)
 {
     m_patching = false;
     m_patience.stop();
+    const bool primed = std::exchange(m_priming, false);
     if (!m_known)
         return; // another document is shown by now
+    const bool ready = result == QLatin1String("ready");
+    if (primed || ready) {
+        // Without an answer the source goes with the next change.
+        m_scriptHasSource = ready;
+        if (!ready)
+            m_loadedText = m_scriptText;
+        if (m_pending && !busy())
+            run();
+        return;
+    }
     const QStringList fields = result.split(u' ');
     const bool part = fields.constFirst() == QLatin1String("part");
     if (part || fields.constFirst() == QLatin1String("whole")) {
@@ -193,8 +229,12 @@ void PreviewUpdater::patchEnded(const QString &result)
 void PreviewUpdater::loadEnded()
 {
     m_unanswered = false;
-    if (m_pending && !busy())
+    if (busy())
+        return;
+    if (m_pending)
         run();
+    else if (m_inPlace && m_known && !m_scriptHasSource && !m_mustReload && m_head == m_loadedHead)
+        prime();
 }
 
 void PreviewUpdater::restReached()

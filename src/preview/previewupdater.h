@@ -51,7 +51,10 @@ public:
     void changed(const QString &head, const TextEncoding &encoding);
 
     // An update runs or waits.
-    bool isUpdating() const { return busy() || m_pending; }
+    bool isUpdating() const;
+    // The script world is given the source of a document just loaded, ahead of the first
+    // change, which then needs to parse only its part.
+    bool isPriming() const { return m_priming; }
     // A fresh load is due once typing pauses.
     bool restDue() const { return m_rest.isActive(); }
 
@@ -74,6 +77,8 @@ private:
     void run();
     void reload();
     void patch();
+    void prime();
+    void dropPrime();
     void patchEnded(const QString &result);
     void loadEnded();
     void restReached();
@@ -98,6 +103,7 @@ private:
     bool m_scriptHasSource = false; // the script world keeps the source of `m_scriptText`
     bool m_unanswered = false;      // the last update in place got no answer
     bool m_patching = false;
+    bool m_priming = false;
     bool m_pending = false;
     bool m_inPlace = true;
     int m_patchSerial = 0;

@@ -2,6 +2,7 @@
 
 #include "preview/engine/pagefolders.h"
 
+#include <QFileInfo>
 #include <QStackedLayout>
 #include <QWebEngineLoadingInfo>
 #include <QWebEngineProfile>
@@ -20,11 +21,16 @@ const QString HomePage = QStringLiteral("about:blank");
 // A load that shows no progress for this long waits for a resource that may never come: it is
 // shown as it is, and a reload asked for meanwhile goes ahead.
 constexpr std::chrono::seconds StalledLoadTimeout(5);
-// A renderer that leaves a question unanswered this long runs a script that does not end; the
-// longest task of a page of megabytes stays under it.
+// A renderer that leaves a question unanswered this long runs a script that does not end.
 constexpr std::chrono::milliseconds HangAfter(2000);
 // ... and a renderer that has not answered since the load began may still be starting.
 constexpr std::chrono::milliseconds FirstAnswerAfter(5000);
+// ... and one that runs a script of the program's own, sent while it answered, may take this
+// long: the first update of a page of megabytes parses and compares all of it.
+constexpr std::chrono::milliseconds OwnScriptAfter(20000);
+// A page of megabytes lays itself out in one task that takes seconds: each of these limits
+// grows by a millisecond for so many bytes of the page.
+constexpr qint64 BytesPerSlackMs = 500;
 constexpr std::chrono::milliseconds WatchEvery(250);
 // A page that answers but has not painted this long after its load (a window that is not
 // shown) is shown all the same.
@@ -66,8 +72,9 @@ QString refetchScript(const QStringList &paths, int serial)
 
 struct WebEngineBrowser::Call
 {
-    explicit Call(std::function<void(const QVariant &)> done)
+    Call(std::function<void(const QVariant &)> done, bool trusted)
         : done(std::move(done))
+        , trusted(trusted)
     {}
     // Answers once: with the page's own answer, or with none when the page is stopped first.
     void answer(const QVariant &value)
@@ -76,6 +83,7 @@ struct WebEngineBrowser::Call
             once(value);
     }
     std::function<void(const QVariant &)> done;
+    bool trusted; // sent while the page answered
 };
 
 WebEngineBrowser::WebEngineBrowser()
@@ -192,7 +200,9 @@ void WebEngineBrowser::runScript(const QString &script, std::function<void(const
         done(QVariant());
         return;
     }
-    auto call = std::make_shared<Call>(std::move(done));
+    auto call = std::make_shared<Call>(
+        std::move(done), pane.answered && (!pane.silent.isValid() ||
+                                           pane.silent.elapsed() < HangAfter.count() + pane.slack));
     pane.calls.push_back(call);
     pane.page->runJavaScript(script, QWebEngineScript::ApplicationWorld,
                              [this, index = m_shown, call](const QVariant &result) {
@@ -217,6 +227,8 @@ void WebEngineBrowser::load(const QUrl &url, bool scripts)
     pane.files.clear();
     pane.silent.invalidate();
     pane.answered = false;
+    const QString file = PageFolders::localFile(url);
+    pane.slack = file.isEmpty() ? 0 : QFileInfo(file).size() / BytesPerSlackMs;
     pane.bypass = std::exchange(m_filesChanged, false);
     flush(pane);
     pane.page->settings()->setAttribute(QWebEngineSettings::JavascriptEnabled, scripts);
@@ -304,9 +316,14 @@ void WebEngineBrowser::watchTick()
             pane.silent.invalidate();
             continue;
         }
+        const bool ownScript = std::any_of(pane.calls.cbegin(), pane.calls.cend(),
+                                           [](const auto &call) { return call->trusted; });
+        const auto limit = ownScript       ? OwnScriptAfter
+                           : pane.answered ? HangAfter
+                                           : FirstAnswerAfter;
         if (!pane.silent.isValid())
             ping(index);
-        else if (pane.silent.elapsed() > (pane.answered ? HangAfter : FirstAnswerAfter).count())
+        else if (pane.silent.elapsed() > limit.count() + pane.slack)
             stopRenderer(index);
     }
 }

@@ -63,6 +63,7 @@ private:
         std::vector<std::shared_ptr<Call>> calls; // scripts not answered yet
         QElapsedTimer silent;                     // runs while a ping waits for its answer
         int pings = 0;
+        qint64 slack = 0;      // ms more to answer in, for a page of megabytes
         bool answered = false; // since its load began
         bool stopping = false; // its renderer is being ended on purpose
         bool bypass = false;   // to load again past the renderer's cache once loaded
