@@ -37,4 +37,16 @@ struct RealBrowserWindow
             Timeout);
     }
     int scrollY() { return evaluate(QStringLiteral("window.scrollY")).toInt(); }
+    // Where the element the selector finds is: its centre, or just inside its top left.
+    QPoint pointOf(const QString &selector, bool centre = true)
+    {
+        const QVariantList at =
+            evaluate(QStringLiteral("(function () { var r = document.querySelector(\"%1\")"
+                                    ".getBoundingClientRect(); return %2; })()")
+                         .arg(selector,
+                              centre ? QStringLiteral("[r.x + r.width / 2, r.y + r.height / 2]")
+                                     : QStringLiteral("[r.left + 3, r.top + 3]")))
+                .toList();
+        return at.size() == 2 ? QPoint(at[0].toInt(), at[1].toInt()) : QPoint(-1, -1);
+    }
 };

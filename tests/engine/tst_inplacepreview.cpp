@@ -358,15 +358,8 @@ void TestInPlacePreview::ctrlClickFindsTheSource()
     RealBrowserWindow w;
     w.tw.loadPage(page.toUtf8());
     QVERIFY(w.settle());
-    const QVariantList at =
-        w.evaluate(QStringLiteral("(function () { var r = document"
-                                  ".querySelector(\"%1\").getBoundingClientRect();"
-                                  " return [r.left + 3, r.top + 3]; })()")
-                       .arg(clicked))
-            .toList();
-    QCOMPARE(at.size(), 2);
     QTest::mouseClick(w.browser.webView()->focusProxy(), Qt::LeftButton, modifiers,
-                      QPoint(at[0].toInt(), at[1].toInt()));
+                      w.pointOf(clicked, false));
     if (tag.isEmpty()) {
         QTRY_VERIFY(!w.tw.form->Text1.editor()->hasFocus());
         QCOMPARE(w.tw.form->Text1.SelStart(), 0);

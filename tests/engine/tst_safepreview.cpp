@@ -29,7 +29,10 @@ private slots:
     void cleanupTestCase();
 
 private:
-    void click(const QString &id);
+    void click(const QString &id)
+    {
+        QTest::mouseClick(view(), Qt::LeftButton, {}, m_w->pointOf(u'#' + id));
+    }
     QWidget *view() { return m_w->browser.webView()->focusProxy(); }
 
     std::unique_ptr<RealBrowserWindow> m_w;
@@ -109,19 +112,6 @@ window.onbeforeunload = function (e) { e.preventDefault(); return 'stay'; };
 </script>
 )page";
 } // namespace
-
-// A click at the middle of the element of this id.
-void TestSafePreview::click(const QString &id)
-{
-    const QVariantList box =
-        m_w->evaluate(
-               QStringLiteral("(function(){var r=document.getElementById('%1')"
-                              ".getBoundingClientRect();return [r.x+r.width/2,r.y+r.height/2];})()")
-                   .arg(id))
-            .toList();
-    QCOMPARE(box.size(), 2);
-    QTest::mouseClick(view(), Qt::LeftButton, {}, QPoint(box.at(0).toInt(), box.at(1).toInt()));
-}
 
 void TestSafePreview::initTestCase()
 {
