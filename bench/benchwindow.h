@@ -10,13 +10,15 @@
 
 #include <QTemporaryDir>
 
-// A Form1 on the test doubles with the real key synthesis, its settings in a folder of its own.
+// A Form1 on the test doubles (or on another browser) with the real key synthesis, its settings
+// in a folder of its own.
+template <typename Browser = FakeBrowser>
 struct BenchWindow
 {
     QTemporaryDir folder;
     FakeMessageBox messageBox;
     FakeCommonDialog dialog;
-    FakeBrowser browser;
+    Browser browser;
     QtKeySender keySender;
     IniSettingsStore settings{folder.filePath(QStringLiteral("settings.ini"))};
     Form1 form{Services{messageBox, dialog, browser, keySender, settings}};

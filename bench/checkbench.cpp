@@ -55,7 +55,7 @@ double longestStall(int ms)
 // handling is not counted, only what the window's thread does meanwhile.
 double stallWhileChecking(const QByteArray &page, int keys)
 {
-    BenchWindow window;
+    BenchWindow<> window;
     Form1 &form = window.form;
     const QString path = window.folder.filePath(QStringLiteral("page.html"));
     QFile file(path);

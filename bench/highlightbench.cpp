@@ -67,7 +67,7 @@ struct Costs
 };
 
 // A window on doubles with its own copy of the page, coloured or not.
-struct Window : BenchWindow
+struct Window : BenchWindow<>
 {
     Window(const QString &page, bool coloured)
     {

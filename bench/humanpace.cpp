@@ -3,13 +3,9 @@
 #include "pagegenerator.h"
 #include "statistics.h"
 
-#include "fakecommondialog.h"
-#include "fakemessagebox.h"
+#include "benchwindow.h"
 
-#include "app/form1.h"
-#include "platform/qtkeysender.h"
 #include "preview/engine/webenginebrowser.h"
-#include "system/settingsstore.h"
 
 #include <QDeadlineTimer>
 #include <QElapsedTimer>
@@ -19,7 +15,6 @@
 #include <QMainWindow>
 #include <QPlainTextEdit>
 #include <QRegularExpression>
-#include <QTemporaryDir>
 #include <QTest>
 #include <QTextStream>
 #include <QTimer>
@@ -132,7 +127,7 @@ qsizetype markerPlace(const QString &text, bool middle)
     return tagEnd < 0 || tagEnd >= end ? end : tagEnd + 1;
 }
 
-class Window
+class Window : public BenchWindow<WebEngineBrowser>
 {
 public:
     explicit Window(const QString &path)
@@ -184,14 +179,6 @@ public:
         return result->value_or(QString());
     }
     void type(QChar c) { QTest::keyClick(form.Text1.editor(), c.toLatin1()); }
-
-    WebEngineBrowser browser;
-    FakeMessageBox messageBox;
-    FakeCommonDialog dialog;
-    QtKeySender keySender;
-    QTemporaryDir settingsFolder;
-    IniSettingsStore settings{settingsFolder.filePath(QStringLiteral("settings.ini"))};
-    Form1 form{Services{messageBox, dialog, browser, keySender, settings}};
 };
 
 Run typeAtHumanPace(const QString &path, bool inPlace, bool middle, const HumanPaceOptions &options)

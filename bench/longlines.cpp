@@ -17,7 +17,7 @@
 #include <algorithm>
 
 namespace {
-struct Window : BenchWindow
+struct Window : BenchWindow<>
 {
     Window(const QString &page, bool inPieces)
         : inPieces(inPieces)
