@@ -1,5 +1,4 @@
 #include "assisttesting.h"
-#include "testwindow.h"
 
 #include "app/commandline.h"
 #include "app/layout.h"
