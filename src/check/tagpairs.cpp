@@ -151,8 +151,14 @@ std::optional<Tag> partner(QStringView text, const Tag &tag, qsizetype reach)
         }
         return std::nullopt;
     }
-    const auto before = [&text](QStringView what, qsizetype at) {
-        return at <= 0 ? -1 : text.lastIndexOf(what, at - 1);
+    // Nothing before the reach is searched: on a long page without comments a search back to
+    // its start would cost every keystroke.
+    const auto before = [&text, from = std::max<qsizetype>(first, 0)](QStringView what,
+                                                                      qsizetype at) {
+        if (at <= from)
+            return qsizetype(-1);
+        const qsizetype found = text.sliced(from).lastIndexOf(what, at - 1 - from);
+        return found < 0 ? found : from + found;
     };
     qsizetype commentEnd = before(u"-->", tag.start);
     for (qsizetype at = before(u"<", tag.start); at >= 0 && at >= first; at = before(u"<", at)) {

@@ -116,8 +116,11 @@ bool declarationMayMove(QStringView after, const TextChange &change)
 {
     const qsizetype shift = change.inserted - change.removed;
     const qsizetype last = DeclarationReach + DeclarationRoom + std::abs(shift);
-    for (qsizetype at = after.indexOf(Charset, change.start + change.inserted, Qt::CaseInsensitive);
-         at >= 0 && at <= last; at = after.indexOf(Charset, at + 1, Qt::CaseInsensitive)) {
+    // Only the start of the text is searched: on a long page a search to its end would cost
+    // every keystroke far from the start.
+    const QStringView reach = after.first(std::min(after.size(), last + Charset.size()));
+    for (qsizetype at = reach.indexOf(Charset, change.start + change.inserted, Qt::CaseInsensitive);
+         at >= 0; at = reach.indexOf(Charset, at + 1, Qt::CaseInsensitive)) {
         const Reach now = reachOf(at);
         if (now == Reach::Unsure || now != reachOf(at - shift))
             return true;
