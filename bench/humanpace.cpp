@@ -107,6 +107,8 @@ struct Run
     Stats keyToFrame;
     int statesShown = 0;
     double lastKeyToFinal = -1;
+    // Until nothing is due any more: for a page with scripts, its fresh load is shown.
+    double lastKeyToRest = -1;
     double largestStall = 0;
     PreviewUpdater::Counts updates;
     // Medians of the updates made in place: change found, parse, compare, layout and paint.
@@ -254,9 +256,18 @@ Run typeAtHumanPace(const QString &path, bool inPlace, bool middle, const HumanP
     QTimer collector;
     QObject::connect(&collector, &QTimer::timeout, collect);
     collector.start(50);
+    double restAt = -1;
     const bool finished = runUntil(
         [&] {
-            if (keyTimes.size() < options.keys || !window.settled() || shown->isEmpty())
+            if (keyTimes.size() < options.keys)
+                return false;
+            if (!window.settled()) {
+                restAt = -1;
+                return false;
+            }
+            if (restAt < 0)
+                restAt = now();
+            if (shown->isEmpty())
                 return false;
             std::sort(shown->begin(), shown->end());
             return shown->last().second == options.keys;
@@ -321,6 +332,7 @@ Run typeAtHumanPace(const QString &path, bool inPlace, bool middle, const HumanP
     run.keyToFrame = stats(keyToFrame);
     run.statesShown = int(std::count(seen.begin(), seen.end(), true));
     run.lastKeyToFinal = frames.last().first - keyTimes.last();
+    run.lastKeyToRest = restAt - keyTimes.last();
     return run;
 }
 
@@ -354,16 +366,17 @@ QString cells(const Run &run)
                                 .arg(run.updates.parts)
                                 .arg(run.updates.reloads);
     if (run.limitHit)
-        return QStringLiteral("> limit | - | > limit | > limit | > limit | %1 | - | - | %2 / -")
+        return QStringLiteral("> limit | - | > limit | > limit | > limit | > limit | %1 | - | - "
+                              "| %2 / -")
             .arg(updates, figure(run.memoryOpened));
-    return QStringLiteral("%1 / %2 | %3 | %4 | %5 | %6 | %7 | %8 / %9 / %10 / %11 | %12 | %13 / "
-                          "%14")
+    return QStringLiteral("%1 / %2 | %3 | %4 | %5 | %6 | %7 | %8 | %9 / %10 / %11 / %12 | %13 | "
+                          "%14 / %15")
         .arg(figure(run.keyToFrame.median), figure(run.keyToFrame.p95),
              figure(run.floor > 0 ? run.keyToFrame.median / run.floor : -1, 2),
-             QString::number(run.statesShown), figure(run.lastKeyToFinal), figure(run.largestStall),
-             updates, figure(run.change, 2), figure(run.parse, 1))
-        .arg(figure(run.compare, 1), figure(run.frame), figure(run.floor), figure(run.memoryOpened),
-             figure(run.memoryAfter));
+             QString::number(run.statesShown), figure(run.lastKeyToFinal),
+             figure(run.lastKeyToRest), figure(run.largestStall), updates, figure(run.change, 2))
+        .arg(figure(run.parse, 1), figure(run.compare, 1), figure(run.frame), figure(run.floor),
+             figure(run.memoryOpened), figure(run.memoryAfter));
 }
 } // namespace
 
@@ -373,21 +386,23 @@ void printHumanPace(const QList<QPair<QString, QString>> &pages, const QString &
     // A page this large is only measured without its scripts: loading it takes the engine
     // longer than the limit either way.
     constexpr qint64 LargePage = 5000000;
-    out << QStringLiteral("\n%1 keys %2 ms apart, typed at the end or in the middle of the body; "
-                          "reload: every change reloads; in place: updates in place, loads "
-                          "where needed. Key to frame in ms (median / p95), and its median "
-                          "against the floor (a one-element change's frame on the same page), "
-                          "states shown of %1, last key to final frame ms, largest GUI stall "
-                          "ms, updates in place / of them by part / loads, medians of the "
-                          "updates in place: change found / parse / compare / layout and "
-                          "paint ms, floor ms, renderer memory after opening / after the run "
-                          "MB.\n\n")
+    out << QStringLiteral(
+               "\n%1 keys %2 ms apart, typed at the end or in the middle of the body; "
+               "reload: every change reloads; in place: updates in place, loads "
+               "where needed. Key to frame in ms (median / p95), and its median "
+               "against the floor (a one-element change's frame on the same page), "
+               "states shown of %1, last key to final frame ms, last key to rest (nothing "
+               "due, a page with scripts loaded afresh and shown) ms, largest GUI stall "
+               "ms, updates in place / of them by part / loads, medians of the "
+               "updates in place: change found / parse / compare / layout and "
+               "paint ms, floor ms, renderer memory after opening / after the run "
+               "MB.\n\n")
                .arg(options.keys)
                .arg(options.intervalMs);
     out << QStringLiteral("| page | its scripts | typed at | preview | key to frame | x floor | "
-                          "states | last key | stall | updates | change / parse / compare / "
-                          "frame | floor | renderer MB |\n|")
-        << QStringLiteral("---|").repeated(13) << u'\n';
+                          "states | last key | at rest | stall | updates | change / parse / "
+                          "compare / frame | floor | renderer MB |\n|")
+        << QStringLiteral("---|").repeated(14) << u'\n';
     out.flush();
     int n = 0;
     for (const auto &[name, path] : pages) {

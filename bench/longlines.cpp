@@ -28,6 +28,10 @@ struct Window : BenchWindow<>
         (void)QTest::qWaitForWindowExposed(form.window.window());
         form.Text1.SetFocus();
         form.Text1.setSelStart(int(form.Text1.Text().size() / 2));
+        // The first change after opening loads the preview afresh, whatever the line: it is
+        // not timed.
+        QTest::keyClick(form.Text1.editor(), 'Q');
+        QCoreApplication::processEvents();
     }
 
     ~Window()
@@ -70,16 +74,20 @@ void printLongLineTyping(int keys, QTextStream &out)
     for (const int megabytes : {1, 5}) {
         QByteArray page = generatePage(megabytes * 1000000);
         page.replace("\r\n", "");
-        const QString path = folder.filePath(QStringLiteral("oneline-%1.html").arg(megabytes));
-        QFile file(path);
-        if (!file.open(QIODevice::WriteOnly) || file.write(page + "\r\n") < 0)
-            return;
-        file.close();
+        // Each window its own copy: a page open in one window is locked against the other.
+        QString paths[2];
+        for (const bool inPieces : {false, true}) {
+            paths[inPieces] = folder.filePath(
+                QStringLiteral("oneline-%1-%2.html").arg(megabytes).arg(int(inPieces)));
+            QFile file(paths[inPieces]);
+            if (!file.open(QIODevice::WriteOnly) || file.write(page + "\r\n") < 0)
+                return;
+        }
         QList<double> samples[2];
         {
             // The two take turns, so that the load of the machine falls on both alike.
-            Window whole(path, false);
-            Window pieces(path, true);
+            Window whole(paths[0], false);
+            Window pieces(paths[1], true);
             for (int i = 0; i < keys; ++i) {
                 samples[0].append(whole.key(char('a' + i % 26)));
                 samples[1].append(pieces.key(char('a' + i % 26)));
