@@ -102,8 +102,12 @@ WebEngineBrowser::WebEngineBrowser()
     m_patience.setSingleShot(true);
     m_patience.setInterval(StalledLoadTimeout);
     QObject::connect(&m_patience, &QTimer::timeout, &m_patience, [this] {
-        if (m_loading && !m_painting)
+        if (m_loading && !m_painting && underneath().emptying) {
+            emptied(1 - m_shown);
+            m_patience.start();
+        } else if (m_loading && !m_painting) {
             loaded();
+        }
     });
     m_watch.setInterval(WatchEvery);
     QObject::connect(&m_watch, &QTimer::timeout, &m_watch, [this] { watchTick(); });
@@ -143,6 +147,11 @@ void WebEngineBrowser::makePane(int index)
     pane.page->setUrlRequestInterceptor(pane.requests.get());
     QObject::connect(pane.page, &QWebEnginePage::loadingChanged, m_container,
                      [this, index](const QWebEngineLoadingInfo &info) {
+                         if (m_panes[index].emptying && info.url() == QUrl(HomePage) &&
+                             info.status() != QWebEngineLoadingInfo::LoadStartedStatus) {
+                             emptied(index);
+                             return;
+                         }
                          if (index != m_shown && m_loading && !m_painting &&
                              !m_panes[index].stopping && info.url() == m_target &&
                              (info.status() == QWebEngineLoadingInfo::LoadSucceededStatus ||
@@ -232,8 +241,21 @@ void WebEngineBrowser::load(const QUrl &url, bool scripts)
     pane.bypass = std::exchange(m_filesChanged, false);
     flush(pane);
     pane.page->settings()->setAttribute(QWebEngineSettings::JavascriptEnabled, scripts);
-    pane.page->setUrl(url);
+    // A load started while the page still goes to its empty state may be taken for that one and
+    // never report its end.
+    if (pane.emptying)
+        pane.waiting = url;
+    else
+        pane.page->setUrl(url);
     m_patience.start();
+}
+
+void WebEngineBrowser::emptied(int index)
+{
+    Pane &pane = m_panes[index];
+    pane.emptying = false;
+    if (const std::optional<QUrl> url = std::exchange(pane.waiting, std::nullopt))
+        pane.page->setUrl(*url);
 }
 
 // Loaded: it takes the place of the page shown once it has painted.
@@ -297,6 +319,8 @@ void WebEngineBrowser::swap()
     flush(old);
     old.files.clear();
     old.page->settings()->setAttribute(QWebEngineSettings::JavascriptEnabled, true);
+    old.waiting.reset();
+    old.emptying = true;
     old.page->setUrl(QUrl(HomePage));
 
     if (m_reloadPending)
@@ -362,6 +386,9 @@ void WebEngineBrowser::lost(int index, Stop why)
 {
     Pane &pane = m_panes[index];
     pane.silent.invalidate();
+    // Its renderer went with the empty page it was going to.
+    pane.emptying = false;
+    pane.waiting.reset();
     if (index == m_shown) {
         stopped(why);
         if (!m_loading)

@@ -12,6 +12,7 @@
 
 #include <array>
 #include <memory>
+#include <optional>
 #include <vector>
 
 class QStackedLayout;
@@ -67,6 +68,9 @@ private:
         bool answered = false; // since its load began
         bool stopping = false; // its renderer is being ended on purpose
         bool bypass = false;   // to load again past the renderer's cache once loaded
+        // Emptied after it was shown; a load asked for before that ended waits for it.
+        bool emptying = false;
+        std::optional<QUrl> waiting;
     };
 
     Pane &shown() { return m_panes[m_shown]; }
@@ -76,6 +80,7 @@ private:
     void loaded();
     void lookForPaint();
     void swap();
+    void emptied(int index);
     void watchTick();
     void ping(int index);
     void lost(int index, Stop why);
