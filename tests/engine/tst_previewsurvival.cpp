@@ -1,14 +1,11 @@
 #include "doubles/realbrowserwindow.h"
 
 #include <QDir>
-#include <QElapsedTimer>
 #include <QMainWindow>
 #include <QSignalSpy>
 #include <QStatusBar>
-#include <QTest>
 #include <QTimer>
 #include <QWebEngineLoadingInfo>
-#include <QWebEnginePage>
 
 #include <signal.h>
 
