@@ -163,30 +163,44 @@ void PreviewUpdater::patch()
 }
 
 // The first update after a load gives the script world the source that was loaded, and the
-// change from it; later ones the change alone.
+// change from it; later ones the change alone. The call is put together piece by piece: arg()
+// would also take markers such as "%2F" inside the source for its own, and copy it at each step.
 QString PreviewUpdater::patchScript()
 {
+    const bool withSource = !m_scriptHasSource;
     QString source;
-    if (m_scriptHasSource) {
-        source = QStringLiteral("length:%1").arg(m_head.size() + m_scriptText.size() + 2);
-    } else {
+    if (withSource) {
         m_scriptText = std::exchange(m_loadedText, QString());
-        source =
-            QStringLiteral("headLength:%1,exact:%2,source:%3")
-                .arg(m_head.size())
-                .arg(m_active ? QStringLiteral("false") : QStringLiteral("true"),
-                     javaScriptString(QString(m_head + m_scriptText + QStringLiteral("\r\n"))));
+        source = javaScriptString(QString(m_head + m_scriptText + QStringLiteral("\r\n")));
     }
+    const qsizetype length = m_head.size() + m_scriptText.size() + 2;
     const TextChange change = TextChange::between(m_scriptText, m_text);
     m_scriptText.replace(change.start, change.removed, m_text.constData() + change.start,
                          change.inserted);
-    return javaScriptResource(QStringLiteral(":/preview/previewpatch.js")) +
-           QStringLiteral("({%1,start:%2,removed:%3,inserted:%4},%5)")
-               .arg(source)
-               .arg(change.start)
-               .arg(change.removed)
-               .arg(javaScriptString(QStringView(m_text).mid(change.start, change.inserted)),
-                    PatchSafety::scriptRules());
+    const QString inserted =
+        javaScriptString(QStringView(m_text).mid(change.start, change.inserted));
+    const QString &program = javaScriptResource(QStringLiteral(":/preview/previewpatch.js"));
+    const QString rules = PatchSafety::scriptRules();
+
+    QString script;
+    script.reserve(program.size() + source.size() + inserted.size() + rules.size() + 100);
+    script += program;
+    if (withSource) {
+        script += QLatin1String("({headLength:") + QString::number(m_head.size());
+        script +=
+            m_active ? QLatin1String(",exact:false,source:") : QLatin1String(",exact:true,source:");
+        script += source;
+    } else {
+        script += QLatin1String("({length:") + QString::number(length);
+    }
+    script += QLatin1String(",start:") + QString::number(change.start);
+    script += QLatin1String(",removed:") + QString::number(change.removed);
+    script += QLatin1String(",inserted:");
+    script += inserted;
+    script += QLatin1String("},");
+    script += rules;
+    script += u')';
+    return script;
 }
 
 void PreviewUpdater::patchEnded(const QString &result)

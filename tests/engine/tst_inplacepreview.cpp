@@ -92,7 +92,7 @@ void TestInPlacePreview::updateShowsWhatALoadShows_data()
         QTest::addRow("%s", name) << page << keys << int(path);
     };
     row("character in a paragraph", "<p>one</p><p>Hel|lo</p>", "x");
-    row("attribute value", "<p class=\"a|b\" title=t>x</p>", "c");
+    row("attribute value beside a URL's escapes", "<p class=\"a|b\" title=\"a%2F%1\">x</p>", "c");
     row("new element", "<p>one</p>|<p>two</p>", "<i>new");
     row("deleted element", "<p>one</p><p>b</p>|<p>c</p>", QString(8, Backspace.front()));
     row("unclosed tag being typed", "<p>x|</p><p>y</p>", "<table");
