@@ -136,7 +136,10 @@ public:
     {
         QWebEngineScript reporter;
         reporter.setSourceCode(FrameReporter);
-        reporter.setInjectionPoint(QWebEngineScript::DocumentCreation);
+        // From the end of parsing on: a frame asked for at every frame while a page of megabytes
+        // is parsed has the engine lay out each part parsed (a load of 1 MB took 2.2 s instead
+        // of 1.5 s), and a page loading is not shown before its end anyway.
+        reporter.setInjectionPoint(QWebEngineScript::DocumentReady);
         reporter.setWorldId(QWebEngineScript::UserWorld);
         // Both pages: every load goes into the one underneath.
         browser.webView()->page()->scripts().insert(reporter);
